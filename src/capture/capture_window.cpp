@@ -1,0 +1,257 @@
+#include "capture/capture_window.h"
+
+#include "capture/capture_rules.h"
+#include "core/frame_rules.h"
+#include "core/main_window.h"
+#include "core/shared_state.h"
+#include "platform/runtime.h"
+
+namespace {
+
+const wchar_t kMinMaxMessage[] = L"待機中に、最大表示はできません。\rキャプチャー待機をキャンセルしてください。";
+
+}  // namespace
+
+frmVLc1& CaptureWindow() {
+    static frmVLc1 window;
+    return window;
+}
+
+frmVLc1::frmVLc1()
+    : PicCAPT(*this),
+      timKEYIN(*this, [this] { timKEYIN_Timer(); }),
+      timREC(*this, [this] { timREC_Timer(); }),
+      timPLAY(*this, [this] { timPLAY_Timer(); }) {}
+
+rt::FormStyle frmVLc1::Style() const {
+    rt::FormStyle st;
+    st.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN;
+    st.exStyle = WS_EX_APPWINDOW;
+    st.clientWidthTwips = 4680;
+    st.clientHeightTwips = 3195;
+    return st;
+}
+
+void frmVLc1::Form_Load() {
+    int left = 0, top = 0, width = rt::ScreenWidthTwips(), height = rt::ScreenHeightTwips();
+    if (frmVLm1* main = frmVLm1::Instance(); main && main->Loaded()) {
+        left = main->Left();
+        top = main->Top();
+        width = main->Width();
+        height = main->Height();
+    }
+    SetLeft(left + (width - Width()) / 2);
+    SetTop(top + (height - Height()) / 2);
+    timKEYIN.SetEnabled(false);
+    timREC.SetEnabled(false);
+    timPLAY.SetEnabled(false);
+}
+
+void frmVLc1::FitToFrameSize() {
+    const int32_t width = vintrel::WindowExtentFrom(VL.PicWidth);
+    const int32_t height = vintrel::WindowExtentFrom(VL.PicHeight);
+    SetWidth(Width() + rt::PixelsToTwipsX(width - ScaleWidthPx()));
+    SetHeight(Height() + rt::PixelsToTwipsY(height - ScaleHeightPx()));
+    PicCAPT.Move(0, 0, width, height);
+}
+
+void frmVLc1::Form_Activate() {
+    const bool sizeCheck = VL.CaptureMode == 3;
+    try {
+        ActivateSteps();
+    } catch (const rt::RuntimeError& e) {
+        // The frame buffers keep describing PicWidth x PicHeight whatever happened.
+        if (sizeCheck) {
+            VL.PicWidth = SavedPicWidth;
+            VL.PicHeight = SavedPicHeight;
+        }
+        if (e.Number() == rt::kErrMinMaxResize) {
+            rt::MsgBox(kMinMaxMessage);
+            if (sizeCheck) {
+                // End the modal display instead of leaving it open with nothing to close it.
+                VL.CaptureMode = 0;
+                Hide();
+            }
+            return;
+        }
+        timKEYIN.SetEnabled(false);
+        timREC.SetEnabled(false);
+        VL.RunState = 0;
+        Unload();
+    }
+}
+
+void frmVLc1::ActivateSteps() {
+    if (VL.CaptureMode == 3) {
+        SavedPicWidth = VL.PicWidth;
+        SavedPicHeight = VL.PicHeight;
+        VL.PicWidth = VL.CheckWidth;
+        VL.PicHeight = VL.CheckHeight;
+    }
+    FitToFrameSize();
+    timKEYIN.SetInterval(vintrel::TimerIntervalFrom(VL.KeyTimer));
+    timREC.SetInterval(vintrel::TimerIntervalFrom(VL.RecTimer));
+    timPLAY.SetInterval(vintrel::TimerIntervalFrom(VL.RecTimer));
+    PicCAPT.SetBackColor(RGB(255, 255, 255));
+    switch (VL.CaptureMode) {
+        case 0:
+            SetLeft((rt::ScreenWidthTwips() - Width()) / 2);
+            SetTop((rt::ScreenHeightTwips() - Height()) / 2);
+            return;
+        case 1:
+            VL.FrameCursor = 0;
+            // Forget presses made before the standby began.
+            GetAsyncKeyState(VL.KeyCancel);
+            GetAsyncKeyState(VL.KeyStart);
+            PicCAPT.SetAutoRedraw(false);
+            timKEYIN.SetEnabled(true);
+            VL.RunState = 1;
+            VL.CancelRequest = kFalse;
+            SetWindowState(rt::kMinimized);
+            break;
+        case 2:
+            VL.FrameCursor = 0;
+            GetAsyncKeyState(VL.KeyCancel);
+            GetAsyncKeyState(VL.KeyStart);
+            PicCAPT.SetAutoRedraw(true);
+            timPLAY.SetEnabled(true);
+            VL.RunState = 2;
+            VL.CancelRequest = kFalse;
+            break;
+        case 3:
+            VL.PicWidth = SavedPicWidth;
+            VL.PicHeight = SavedPicHeight;
+            rt::MsgBox(L"確認してください。", MB_OK, L"設定");
+            VL.CaptureMode = 0;
+            Hide();
+            return;
+        default:
+            break;
+    }
+    VL.CaptureMode = 0;
+    MaxLeft = vintrel::SaturatingSub(VL.ScreenWidth, VL.PicWidth);
+    MaxTop = vintrel::SaturatingSub(VL.ScreenHeight, VL.PicHeight);
+}
+
+void frmVLc1::Form_QueryUnload(int16_t& cancel, int unloadMode) {
+    if (unloadMode != rt::kUnloadFromFrame) return;
+    // Closing from the window frame must not leave a run without its window and timers: a running
+    // activity is asked to stop (it hides the window itself), an idle window is only hidden.
+    cancel = kTrue;
+    if (timKEYIN.Enabled() || timREC.Enabled() || timPLAY.Enabled()) {
+        VL.CancelRequest = kTrue;
+    } else {
+        Hide();
+    }
+}
+
+bool frmVLc1::CancelSeen() const { return GetAsyncKeyState(VL.KeyCancel) != 0 || VL.CancelRequest != 0; }
+
+void frmVLc1::timKEYIN_Timer() {
+    if (GetAsyncKeyState(VL.KeyStart) != 0) {
+        timKEYIN.SetEnabled(false);
+        VL.RecordedCount = 0;
+        ShowWindow(hWnd(), SW_SHOW);
+        timREC.SetEnabled(true);
+        GetCursorPos(&CapturePoint);
+    }
+    if (CancelSeen()) {
+        timKEYIN.SetEnabled(false);
+        // A cancel in the same tick as the start key: the recording must not run on unguarded.
+        timREC.SetEnabled(false);
+        // Hidden minimized, the window would come back minimized and refuse the next activity.
+        SetWindowState(rt::kNormal);
+        Hide();
+        VL.RunState = 0;
+    }
+}
+
+void frmVLc1::timREC_Timer() {
+    VL.RecordedCount = VL.FrameCursor;
+    const int32_t cursor = VL.FrameCursor + 1;
+    VL.FrameCursor = vintrel::ClampToInt16(cursor);
+    // Only frames that have a block can be taken (a failed allocation leaves fewer than Framemax).
+    if (cursor > Frame_Available()) {
+        EndRecording(L"録画が終了しました。");
+        return;
+    }
+    if (CancelSeen()) {
+        EndRecording(L"録画が中止されました。");
+        return;
+    }
+    ShowWindow(hWnd(), SW_SHOW);
+    if (VL.WinLock != 1) GetCursorPos(&CapturePoint);
+    ScreenDC = GetDC(nullptr);
+    MemoryDC = CreateCompatibleDC(ScreenDC);
+    FrameBitmap = CreateCompatibleBitmap(ScreenDC, VL.PicWidth, VL.PicHeight);
+    HGDIOBJ previous = SelectObject(MemoryDC, FrameBitmap);
+    if (CapturePoint.x > MaxLeft) CapturePoint.x = MaxLeft;
+    if (CapturePoint.y > MaxTop) CapturePoint.y = MaxTop;
+    BitBlt(MemoryDC, 0, 0, VL.PicWidth, VL.PicHeight, ScreenDC, CapturePoint.x, CapturePoint.y, SRCCOPY);
+    int32_t blockBytes = 0;
+    if (BYTE* block = Frame_Block(cursor, &blockBytes)) {
+        GetBitmapBits(FrameBitmap,
+                      vintrel::FrameCopyBytes(VL.PicWidth, VL.PicHeight, VL.BytesPerPixel, blockBytes), block);
+    }
+    // The preview shows the rectangle just taken; reading the screen a second time would double
+    // the cost of a tick for the same pixels.
+    if (HDC surface = PicCAPT.hDC()) {
+        BitBlt(surface, 0, 0, VL.PicWidth, VL.PicHeight, MemoryDC, 0, 0, SRCCOPY);
+    }
+    SelectObject(MemoryDC, previous);
+    DeleteDC(MemoryDC);
+    DeleteObject(FrameBitmap);
+    ReleaseDC(nullptr, ScreenDC);
+    MemoryDC = nullptr;
+    FrameBitmap = nullptr;
+    ScreenDC = nullptr;
+}
+
+void frmVLc1::EndRecording(const wchar_t* message) {
+    timREC.SetEnabled(false);
+    SetWindowState(rt::kNormal);
+    SetForegroundWindow(hWnd());
+    rt::MsgBox(message, MB_OK, L"キャプチャー");
+    Hide();
+    VL.RunState = 0;
+}
+
+void frmVLc1::EndPlayback() {
+    timPLAY.SetEnabled(false);
+    Hide();
+    VL.RunState = 0;
+}
+
+void frmVLc1::timPLAY_Timer() {
+    const int32_t cursor = VL.FrameCursor + 1;
+    VL.FrameCursor = vintrel::ClampToInt16(cursor);
+    if (cursor > VL.RecordedCount || cursor > Frame_Available()) {
+        EndPlayback();
+        return;
+    }
+    if (CancelSeen()) {
+        timPLAY.SetEnabled(false);
+        rt::MsgBox(L"再生が中止されました。", MB_OK, L"再生");
+        EndPlayback();
+        return;
+    }
+    HDC surface = PicCAPT.hDC();
+    if (!surface) return;
+    FrameBitmap = CreateCompatibleBitmap(surface, VL.PicWidth, VL.PicHeight);
+    MemoryDC = CreateCompatibleDC(surface);
+    HGDIOBJ previous = SelectObject(MemoryDC, FrameBitmap);
+    int32_t blockBytes = 0;
+    if (const BYTE* block = Frame_Block(cursor, &blockBytes)) {
+        SetBitmapBits(FrameBitmap,
+                      static_cast<DWORD>(
+                          vintrel::FrameCopyBytes(VL.PicWidth, VL.PicHeight, VL.BytesPerPixel, blockBytes)),
+                      block);
+    }
+    BitBlt(surface, 0, 0, VL.PicWidth, VL.PicHeight, MemoryDC, 0, 0, SRCCOPY);
+    SelectObject(MemoryDC, previous);
+    DeleteDC(MemoryDC);
+    DeleteObject(FrameBitmap);
+    MemoryDC = nullptr;
+    FrameBitmap = nullptr;
+    PicCAPT.Refresh();
+}

@@ -1,0 +1,53 @@
+// The capture window: record standby, recording and playback through its three timers, and the
+// size check's display of an empty rectangle.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+#include "platform/form.h"
+#include "platform/picture_box.h"
+#include "platform/timer.h"
+
+class frmVLc1 : public rt::Form {
+public:
+    frmVLc1();
+
+    rt::PictureBox PicCAPT;
+    rt::Timer timKEYIN;
+    rt::Timer timREC;
+    rt::Timer timPLAY;
+
+    void timKEYIN_Timer();
+    void timREC_Timer();
+    void timPLAY_Timer();
+
+    // Top-left corner of the capture rectangle, in screen pixels.
+    POINT CapturePoint = {0, 0};
+    int32_t MaxLeft = 0;
+    int32_t MaxTop = 0;
+    int32_t SavedPicWidth = 0;
+    int32_t SavedPicHeight = 0;
+
+protected:
+    rt::FormStyle Style() const override;
+    void Form_Load() override;
+    void Form_Activate() override;
+    void Form_QueryUnload(int16_t& cancel, int unloadMode) override;
+
+private:
+    void ActivateSteps();
+    void FitToFrameSize();
+    void EndRecording(const wchar_t* message);
+    void EndPlayback();
+    bool CancelSeen() const;
+
+    // Drawing resources of one tick; valid only within it.
+    HDC ScreenDC = nullptr;
+    HDC MemoryDC = nullptr;
+    HBITMAP FrameBitmap = nullptr;
+};
+
+// The one capture window of the process (created on first use, loaded on demand).
+frmVLc1& CaptureWindow();

@@ -1,0 +1,179 @@
+#include "core/main_window.h"
+
+#include <windows.h>
+
+#include "capture/capture_window.h"
+#include "core/frame_rules.h"
+#include "core/shared_state.h"
+#include "platform/runtime.h"
+#include "resource.h"
+#include "settings/setting_store.h"
+
+namespace {
+
+frmVLm1* g_instance = nullptr;
+
+const wchar_t kCaption[] = L"VINTREL Ver.1";
+const wchar_t kHelpFile[] = L"vintrel.hlp";
+const wchar_t kBusyMessage[] = L"録画、再生等の処理を中止してください。";
+const wchar_t kUseExitMessage[] =
+    L"終了するときには、ファイルメニューの\r［終了(X)］を選択してください。";
+
+}  // namespace
+
+frmVLm1::frmVLm1() = default;
+
+frmVLm1::~frmVLm1() {
+    if (g_instance == this) g_instance = nullptr;
+}
+
+frmVLm1* frmVLm1::Instance() { return g_instance; }
+
+rt::FormStyle frmVLm1::Style() const {
+    rt::FormStyle st;
+    st.style = WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN;
+    st.clientWidthTwips = 8175;
+    st.clientHeightTwips = 5895;
+    st.caption = kCaption;
+    st.menu = LoadMenuW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINMENU));
+    st.icon = LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDI_VINTREL));
+    return st;
+}
+
+void frmVLm1::MDIForm_Load() {
+    g_instance = this;
+    VL.ViewBatch = 0;
+    SetLeft((rt::ScreenWidthTwips() - Width()) / 2);
+    SetTop((rt::ScreenHeightTwips() - Height()) / 2);
+    VL.OwnWindow = hWnd();
+    EnumWindows(&Peer_EnumProc, 0);
+    if (VL.PeerFound != 0) {
+        // Another instance runs: hand over to it. Nothing was loaded, so shutdown releases nothing.
+        Unload(rt::kUnloadByCode);
+        ShowWindow(VL.PeerWindow, SW_SHOWNORMAL);
+        SetForegroundWindow(VL.PeerWindow);
+        return;
+    }
+    rt::SetHelpFile(kHelpFile);
+    Setting_Load();
+    VL.RunState = 0;
+    VL.RecordedCount = 0;
+    VL.OpenViewCount = 0;
+    VL.ViewSerial = 0;
+    VL.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
+    VL.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
+    VL.CaptureMode = 0;
+    frmVLc1& capture = CaptureWindow();
+    capture.Load();
+    HDC dc = GetDC(capture.hWnd());
+    const int bits = GetDeviceCaps(dc, BITSPIXEL);
+    ReleaseDC(capture.hWnd(), dc);
+    VL.BytesPerPixel = vintrel::BytesPerPixelFromBits(bits);
+    if (!Frame_Alloc()) rt::MsgBox(L"Memm Alloc NG!");
+}
+
+void frmVLm1::MDIForm_QueryUnload(int16_t& cancel, int unloadMode) {
+    if (unloadMode == rt::kUnloadFromFrame) {
+        cancel = kTrue;
+        rt::MsgBox(kUseExitMessage);
+    } else {
+        cancel = kFalse;
+    }
+}
+
+void frmVLm1::MDIForm_Unload() {
+    WinHelpW(hWnd(), kHelpFile, HELP_QUIT, 0);
+    CaptureWindow().Unload();
+    if (!Frame_Free()) rt::MsgBox(L"Memm DeAlloc NG!");
+    if (g_instance == this) g_instance = nullptr;
+}
+
+bool frmVLm1::OnFrameMessage(UINT msg, WPARAM wp, LPARAM /*lp*/, LRESULT& result) {
+    if (msg != WM_COMMAND || HIWORD(wp) != 0) return false;
+    switch (LOWORD(wp)) {
+        case IDM_mfSAVE: mfSAVE_Click(); break;
+        case IDM_mfALLSAVE: mfALLSAVE_Click(); break;
+        case IDM_mfPRINT: mfPRINT_Click(); break;
+        case IDM_mfEXIT: mfEXIT_Click(); break;
+        case IDM_mePLAY: mePLAY_Click(); break;
+        case IDM_meALL: meALL_Click(); break;
+        case IDM_meCOMPACT: meCOMPACT_Click(); break;
+        case IDM_meCANCEL: meCANCEL_Click(); break;
+        case IDM_mcSTART: mcSTART_Click(); break;
+        case IDM_mcCANCEL: mcCANCEL_Click(); break;
+        case IDM_mtEST: mtEST_Click(); break;
+        case IDM_mtESTDEL: mtESTDEL_Click(); break;
+        case IDM_mwHorizontal: mwHorizontal_Click(); break;
+        case IDM_mwCascade: mwCascade_Click(); break;
+        case IDM_mwDELETE: mwDELETE_Click(); break;
+        case IDM_mhHLP: mhHLP_Click(); break;
+        case IDM_mhVER: mhVER_Click(); break;
+        default: return false;
+    }
+    result = 0;
+    return true;
+}
+
+bool frmVLm1::Busy_Refused(const wchar_t* title) {
+    if (VL.RunState == 0) return false;
+    rt::MsgBox(kBusyMessage, MB_OK, title);
+    CaptureWindow().Show();
+    return true;
+}
+
+void frmVLm1::mfSAVE_Click() {
+    if (Busy_Refused(L"保存")) return;
+}
+
+void frmVLm1::mfALLSAVE_Click() {
+    if (Busy_Refused(L"全て保存")) return;
+}
+
+void frmVLm1::mfPRINT_Click() {
+    if (Busy_Refused(L"印刷")) return;
+}
+
+void frmVLm1::mfEXIT_Click() { Unload(rt::kUnloadByCode); }
+
+void frmVLm1::mePLAY_Click() {
+    if (Busy_Refused(L"再生")) return;
+    if (VL.RecordedCount == 0) {
+        rt::MsgBox(L"録画されていません。", MB_OK, L"再生");
+        return;
+    }
+    VL.CaptureMode = 2;
+    CaptureWindow().Show();
+}
+
+void frmVLm1::meALL_Click() {}
+
+void frmVLm1::meCOMPACT_Click() {
+    if (Busy_Refused(L"ｺﾝﾊﾟｸﾄ")) return;
+}
+
+void frmVLm1::meCANCEL_Click() { VL.CancelRequest = kTrue; }
+
+void frmVLm1::mcSTART_Click() {
+    if (Busy_Refused(L"録画")) return;
+    VL.CaptureMode = 1;
+    CaptureWindow().Show();
+}
+
+void frmVLm1::mcCANCEL_Click() { VL.CancelRequest = kTrue; }
+
+void frmVLm1::mtEST_Click() {}
+
+void frmVLm1::mtESTDEL_Click() {
+    // Nothing stored means nothing to remove; the command stays silent either way.
+    Setting_Delete();
+}
+
+void frmVLm1::mwHorizontal_Click() {}
+
+void frmVLm1::mwCascade_Click() {}
+
+void frmVLm1::mwDELETE_Click() {}
+
+void frmVLm1::mhHLP_Click() {}
+
+void frmVLm1::mhVER_Click() {}

@@ -1,0 +1,91 @@
+#include "core/shared_state.h"
+
+#include <algorithm>
+
+#include "core/frame_rules.h"
+#include "core/title_rules.h"
+
+mdlVL1 VL;
+
+namespace {
+
+FrameAllocFn g_alloc;
+FrameLockFn g_lock;
+// Size of every block of the current allocation and how many leading frames have one.
+int32_t g_blockBytes = 0;
+int32_t g_available = 0;
+
+HGLOBAL AllocBlock(SIZE_T bytes) {
+    const UINT flags = GMEM_MOVEABLE | GMEM_ZEROINIT;
+    return g_alloc ? g_alloc(flags, bytes) : GlobalAlloc(flags, bytes);
+}
+
+void* LockBlock(HGLOBAL block) { return g_lock ? g_lock(block) : GlobalLock(block); }
+
+}  // namespace
+
+void Frame_SetMemoryFunctions(FrameAllocFn alloc, FrameLockFn lock) {
+    g_alloc = std::move(alloc);
+    g_lock = std::move(lock);
+}
+
+bool Frame_Alloc() {
+    // Blocks of an earlier allocation were released by the caller.
+    const size_t entries = VL.Framemax > 0 ? static_cast<size_t>(VL.Framemax) + 1 : 1;
+    VL.FrameHandles.assign(entries, nullptr);
+    VL.FrameData.assign(entries, nullptr);
+    g_available = 0;
+    g_blockBytes = 0;
+    for (int32_t i = 1; i <= VL.Framemax; ++i) {
+        int32_t size = 0;
+        // A size that does not fit in 32 bits fails like an allocation, never wraps.
+        if (!vintrel::FrameBlockSize(VL.PicWidth, VL.PicHeight, VL.BytesPerPixel, &size)) return false;
+        VL.FrameHandles[i] = AllocBlock(static_cast<SIZE_T>(size));
+        if (!VL.FrameHandles[i]) return false;
+        VL.FrameData[i] = static_cast<BYTE*>(LockBlock(VL.FrameHandles[i]));
+        if (!VL.FrameData[i]) return false;
+        g_blockBytes = size;
+        g_available = i;
+    }
+    return true;
+}
+
+bool Frame_Free() {
+    // Nothing may read or write a block from here on, whatever the outcome.
+    g_available = 0;
+    const int32_t last = std::min<int32_t>(VL.Framemax, static_cast<int32_t>(VL.FrameHandles.size()) - 1);
+    for (int32_t i = 1; i <= last; ++i) {
+        HGLOBAL h = VL.FrameHandles[i];
+        if (GlobalUnlock(h) != 0) return false;
+        if (GlobalFree(h) != nullptr) return false;
+    }
+    return true;
+}
+
+BYTE* Frame_Block(int32_t index, int32_t* bytes) {
+    if (index < 1 || index > g_available || static_cast<size_t>(index) >= VL.FrameData.size()) {
+        *bytes = 0;
+        return nullptr;
+    }
+    *bytes = g_blockBytes;
+    return VL.FrameData[index];
+}
+
+int32_t Frame_Available() { return g_available; }
+
+std::wstring Window_GetTitle(HWND hwnd) {
+    const int n = GetWindowTextLengthW(hwnd);
+    std::wstring title(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(hwnd, &title[0], n + 1);
+    return title;
+}
+
+BOOL CALLBACK Peer_EnumProc(HWND hwnd, LPARAM /*unused*/) {
+    const std::wstring title = Window_GetTitle(hwnd);
+    if (vintrel::IsPeerTitle(title) && hwnd != VL.OwnWindow) {
+        VL.PeerFound = kTrue;
+        VL.PeerWindow = hwnd;
+        return FALSE;
+    }
+    return TRUE;
+}

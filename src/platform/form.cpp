@@ -1,0 +1,470 @@
+#include "platform/form.h"
+
+#include <algorithm>
+
+#include "platform/runtime.h"
+
+namespace rt {
+
+namespace {
+
+// Form_Activate runs from a posted message, so that it never runs inside the window system's own
+// activation processing (it may open a message box).
+const UINT kMsgActivate = WM_APP + 0x100;
+
+int g_loadedForms = 0;
+// The form that last received Form_Activate; cleared when it is hidden or minimized, so that the
+// next activation of that form raises the event again.
+Form* g_lastActive = nullptr;
+
+struct ModalContext {
+    HWND self;
+    std::vector<HWND> disabled;
+};
+
+BOOL CALLBACK DisableForModal(HWND w, LPARAM p) {
+    auto* c = reinterpret_cast<ModalContext*>(p);
+    if (w != c->self && IsWindowVisible(w) && IsWindowEnabled(w)) {
+        EnableWindow(w, FALSE);
+        c->disabled.push_back(w);
+    }
+    return TRUE;
+}
+
+}  // namespace
+
+Form::Form() = default;
+
+Form::~Form() {
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+    if (g_lastActive == this) g_lastActive = nullptr;
+}
+
+const wchar_t* Form::WindowClass() {
+    static const wchar_t* const kName = L"VintrelForm";
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.style = CS_DBLCLKS;
+        wc.lpfnWndProc = &Form::WndProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+        wc.lpszClassName = kName;
+        RegisterClassExW(&wc);
+        registered = true;
+    }
+    return kName;
+}
+
+Form* FormFromHandle(HWND hwnd) {
+    if (!hwnd) return nullptr;
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    if (lstrcmpW(cls, L"VintrelForm") != 0) return nullptr;
+    return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+int Form::LoadedCount() { return g_loadedForms; }
+
+void Form::AddControl(Control* control) {
+    controls_.push_back(control);
+    if (hwnd_) control->Attach(hwnd_);
+}
+
+HWND Form::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {
+    return CreateWindowExW(style.exStyle, WindowClass(), style.caption.c_str(), style.style & ~WS_VISIBLE,
+                           CW_USEDEFAULT, CW_USEDEFAULT, outerWidth, outerHeight, nullptr, style.menu,
+                           GetModuleHandleW(nullptr), this);
+}
+
+LRESULT Form::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd, msg, wp, lp); }
+
+void Form::Load() {
+    if (hwnd_) return;
+    FormStyle st = Style();
+    const int clientW = TwipsToPixelsX(st.clientWidthTwips);
+    const int clientH = TwipsToPixelsY(st.clientHeightTwips);
+    RECT r = {0, 0, clientW, clientH};
+    AdjustWindowRectEx(&r, st.style & ~WS_VISIBLE, st.menu != nullptr, st.exStyle);
+    if (!CreateNativeWindow(st, r.right - r.left, r.bottom - r.top) || !hwnd_) {
+        throw RuntimeError(kErrInvalidCall);
+    }
+    if (st.icon) {
+        SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(st.icon));
+        SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(st.icon));
+    }
+    // A menu bar that wraps takes client height; correct the outer size once.
+    RECT client;
+    GetClientRect(hwnd_, &client);
+    if (client.right != clientW || client.bottom != clientH) {
+        RECT outer;
+        GetWindowRect(hwnd_, &outer);
+        SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + clientW - client.right,
+                     outer.bottom - outer.top + clientH - client.bottom,
+                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+    for (Control* c : controls_) c->Attach(hwnd_);
+    Form_Load();
+}
+
+void Form::Show() {
+    Load();
+    if (!hwnd_) return;  // the form unloaded itself while loading
+    ShowWindow(hwnd_, SW_SHOW);
+    if (!(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD)) SetForegroundWindow(hwnd_);
+    CheckActivation();
+}
+
+void Form::ShowModal() {
+    Load();
+    if (!hwnd_) return;
+    ModalContext ctx{hwnd_, {}};
+    EnumThreadWindows(GetCurrentThreadId(), &DisableForModal, reinterpret_cast<LPARAM>(&ctx));
+    HWND previous = GetActiveWindow();
+    Show();
+    MSG msg;
+    while (hwnd_ && IsWindowVisible(hwnd_)) {
+        BOOL got = GetMessageW(&msg, nullptr, 0, 0);
+        if (got == 0) {
+            PostQuitMessage(static_cast<int>(msg.wParam));
+            break;
+        }
+        if (got < 0) break;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    for (HWND w : ctx.disabled) {
+        if (IsWindow(w)) EnableWindow(w, TRUE);
+    }
+    if (previous && previous != ctx.self && IsWindow(previous) && IsWindowVisible(previous)) {
+        SetActiveWindow(previous);
+    }
+}
+
+void Form::Hide() {
+    if (!hwnd_) return;
+    ShowWindow(hwnd_, SW_HIDE);
+    if (g_lastActive == this) g_lastActive = nullptr;
+}
+
+bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+bool Form::RequestClose(int mode) {
+    if (!hwnd_ || unloading_) return false;
+    int16_t cancel = 0;
+    Form_QueryUnload(cancel, mode);
+    return cancel == 0;
+}
+
+void Form::UnloadWithoutQuery() {
+    if (!hwnd_ || unloading_) return;
+    unloading_ = true;
+    Form_Unload();
+    if (!hwnd_) return;
+    if (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD) {
+        SendMessageW(GetParent(hwnd_), WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd_), 0);
+    } else {
+        DestroyWindow(hwnd_);
+    }
+}
+
+bool Form::Unload(int mode) {
+    if (!hwnd_) return true;
+    if (!RequestClose(mode)) return false;
+    UnloadWithoutQuery();
+    return true;
+}
+
+void Form::SetCaption(const std::wstring& caption) {
+    if (hwnd_) SetWindowTextW(hwnd_, caption.c_str());
+}
+
+std::wstring Form::Caption() const {
+    if (!hwnd_) return L"";
+    int n = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    GetWindowTextW(hwnd_, &text[0], n + 1);
+    text.resize(static_cast<size_t>(n));
+    return text;
+}
+
+RECT Form::WindowRectInParent() const {
+    RECT r = {0, 0, 0, 0};
+    if (!hwnd_) return r;
+    GetWindowRect(hwnd_, &r);
+    HWND parent = GetParent(hwnd_);
+    if (parent && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CHILD)) {
+        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
+    }
+    return r;
+}
+
+int Form::Left() const { return PixelsToTwipsX(WindowRectInParent().left); }
+int Form::Top() const { return PixelsToTwipsY(WindowRectInParent().top); }
+int Form::Width() const {
+    RECT r = WindowRectInParent();
+    return PixelsToTwipsX(r.right - r.left);
+}
+int Form::Height() const {
+    RECT r = WindowRectInParent();
+    return PixelsToTwipsY(r.bottom - r.top);
+}
+
+void Form::CheckSizable() const {
+    if (!hwnd_) throw RuntimeError(kErrObjectNotSet);
+    if (IsIconic(hwnd_) || IsZoomed(hwnd_)) throw RuntimeError(kErrMinMaxResize);
+}
+
+void Form::PlaceOuter(const RECT& r) {
+    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Form::SetLeft(int twips) {
+    CheckSizable();
+    RECT r = WindowRectInParent();
+    OffsetRect(&r, TwipsToPixelsX(twips) - r.left, 0);
+    PlaceOuter(r);
+}
+
+void Form::SetTop(int twips) {
+    CheckSizable();
+    RECT r = WindowRectInParent();
+    OffsetRect(&r, 0, TwipsToPixelsY(twips) - r.top);
+    PlaceOuter(r);
+}
+
+void Form::SetWidth(int twips) {
+    CheckSizable();
+    RECT r = WindowRectInParent();
+    r.right = r.left + std::max(0, TwipsToPixelsX(twips));
+    PlaceOuter(r);
+}
+
+void Form::SetHeight(int twips) {
+    CheckSizable();
+    RECT r = WindowRectInParent();
+    r.bottom = r.top + std::max(0, TwipsToPixelsY(twips));
+    PlaceOuter(r);
+}
+
+int Form::ScaleWidthPx() const {
+    RECT r = {0, 0, 0, 0};
+    if (hwnd_) GetClientRect(hwnd_, &r);
+    return r.right;
+}
+
+int Form::ScaleHeightPx() const {
+    RECT r = {0, 0, 0, 0};
+    if (hwnd_) GetClientRect(hwnd_, &r);
+    return r.bottom;
+}
+
+int Form::WindowState() const {
+    if (!hwnd_) return kNormal;
+    if (IsIconic(hwnd_)) return kMinimized;
+    if (IsZoomed(hwnd_)) return kMaximized;
+    return kNormal;
+}
+
+void Form::SetWindowState(int state) {
+    if (!hwnd_) return;
+    const bool child = (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0;
+    switch (state) {
+        case kMinimized:
+            ShowWindow(hwnd_, SW_MINIMIZE);
+            break;
+        case kMaximized:
+            if (child) {
+                SendMessageW(GetParent(hwnd_), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(hwnd_), 0);
+            } else {
+                ShowWindow(hwnd_, SW_MAXIMIZE);
+            }
+            break;
+        default:
+            if (child) {
+                SendMessageW(GetParent(hwnd_), WM_MDIRESTORE, reinterpret_cast<WPARAM>(hwnd_), 0);
+            } else {
+                ShowWindow(hwnd_, SW_RESTORE);
+            }
+            break;
+    }
+    CheckActivation();
+}
+
+void Form::CheckActivation() {
+    if (!hwnd_ || GetActiveWindow() != hwnd_ || g_lastActive == this) return;
+    g_lastActive = this;
+    PostMessageW(hwnd_, kMsgActivate, 0, 0);
+}
+
+LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        auto* cs = reinterpret_cast<CREATESTRUCTW*>(lp);
+        LPARAM param = reinterpret_cast<LPARAM>(cs->lpCreateParams);
+        if (cs->dwExStyle & WS_EX_MDICHILD) param = reinterpret_cast<MDICREATESTRUCTW*>(param)->lParam;
+        auto* form = reinterpret_cast<Form*>(param);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(form));
+        if (form) {
+            form->hwnd_ = hwnd;
+            ++g_loadedForms;
+        }
+    }
+    auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (!form) return DefWindowProcW(hwnd, msg, wp, lp);
+    return form->HandleMessage(msg, wp, lp);
+}
+
+LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
+    HWND hwnd = hwnd_;
+    LRESULT result = 0;
+    bool handled = false;
+    RunHandler([&] { handled = OnMessage(msg, wp, lp, result); });
+    if (handled) return result;
+    switch (msg) {
+        case WM_CLOSE:
+            RunHandler([&] { Unload(kUnloadFromFrame); });
+            return 0;
+        case WM_QUERYENDSESSION:
+            return TRUE;
+        case WM_ENDSESSION:
+            if (wp) RunHandler([&] { Unload(kUnloadSession); });
+            return 0;
+        case WM_ACTIVATE:
+            if (LOWORD(wp) != WA_INACTIVE && g_lastActive != this) {
+                g_lastActive = this;
+                PostMessageW(hwnd, kMsgActivate, 0, 0);
+            }
+            break;
+        case WM_SIZE:
+            if (wp == SIZE_MINIMIZED && g_lastActive == this) g_lastActive = nullptr;
+            break;
+        case WM_TIMER: {
+            bool mine = false;
+            RunHandler([&] {
+                for (Control* c : controls_) {
+                    if (c->OnTimer(wp)) {
+                        mine = true;
+                        break;
+                    }
+                }
+            });
+            if (mine) return 0;
+            break;
+        }
+        case WM_GETMINMAXINFO: {
+            // Forms are fitted to exact client sizes, however small or large.
+            LRESULT r = DefaultProc(hwnd, msg, wp, lp);
+            auto* info = reinterpret_cast<MINMAXINFO*>(lp);
+            info->ptMinTrackSize = {1, 1};
+            info->ptMaxTrackSize = {32767, 32767};
+            return r;
+        }
+        case WM_NCDESTROY: {
+            for (Control* c : controls_) c->Detach();
+            if (g_lastActive == this) g_lastActive = nullptr;
+            SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+            hwnd_ = nullptr;
+            unloading_ = false;
+            LRESULT r = DefaultProc(hwnd, msg, wp, lp);
+            if (--g_loadedForms == 0 && QuitWhenNoForms()) PostQuitMessage(0);
+            return r;
+        }
+        default:
+            if (msg == kMsgActivate) {
+                if (IsWindowVisible(hwnd)) RunHandler([&] { Form_Activate(); });
+                return 0;
+            }
+            break;
+    }
+    return DefaultProc(hwnd, msg, wp, lp);
+}
+
+// MDI frame
+
+bool MdiForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+    if (msg != WM_CREATE) return OnFrameMessage(msg, wp, lp, result);
+    CLIENTCREATESTRUCT ccs = {nullptr, 0xFF00};
+    client_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+                              WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0, 0,
+                              hWnd(), nullptr, GetModuleHandleW(nullptr), &ccs);
+    result = client_ ? 0 : -1;
+    return true;
+}
+
+LRESULT MdiForm::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefFrameProcW(hwnd, client_, msg, wp, lp);
+}
+
+std::vector<Form*> MdiForm::Children() const {
+    std::vector<Form*> children;
+    if (!client_) return children;
+    for (HWND w = GetWindow(client_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (Form* f = FormFromHandle(w)) children.push_back(f);
+    }
+    return children;
+}
+
+Form* MdiForm::ActiveForm() const {
+    if (!client_) return nullptr;
+    return FormFromHandle(reinterpret_cast<HWND>(SendMessageW(client_, WM_MDIGETACTIVE, 0, 0)));
+}
+
+void MdiForm::Arrange(int arrangement) {
+    if (!client_) return;
+    switch (arrangement) {
+        case 0:
+            SendMessageW(client_, WM_MDICASCADE, 0, 0);
+            break;
+        case 1:
+            SendMessageW(client_, WM_MDITILE, MDITILE_HORIZONTAL, 0);
+            break;
+        case 2:
+            SendMessageW(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
+            break;
+        default:
+            SendMessageW(client_, WM_MDIICONARRANGE, 0, 0);
+            break;
+    }
+}
+
+bool MdiForm::Unload(int mode) {
+    if (!hWnd()) return true;
+    if (!RequestClose(mode)) return false;
+    std::vector<Form*> children = Children();
+    for (Form* child : children) {
+        if (!child->RequestClose(kUnloadMdiChild)) return false;
+    }
+    for (Form* child : Children()) child->UnloadWithoutQuery();
+    UnloadWithoutQuery();
+    return true;
+}
+
+// MDI child
+
+HWND MdiChild::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {
+    return CreateWindowExW(style.exStyle | WS_EX_MDICHILD, WindowClass(), style.caption.c_str(),
+                           (style.style & ~WS_VISIBLE) | WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT, outerWidth,
+                           outerHeight, frame_.MdiClient(), nullptr, GetModuleHandleW(nullptr), this);
+}
+
+LRESULT MdiChild::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefMDIChildProcW(hwnd, msg, wp, lp);
+}
+
+int RunMessageLoop(MdiForm* frame) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (frame && frame->MdiClient() && TranslateMDISysAccel(frame->MdiClient(), &msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
+
+}  // namespace rt

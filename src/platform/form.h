@@ -1,0 +1,173 @@
+// Forms: top-level windows, MDI frames and MDI children with the load, activate, close-request
+// and unload events of the window runtime. Positions and outer sizes are in twips.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace rt {
+
+// Why a form is being closed, as passed to Form_QueryUnload.
+enum UnloadMode : int {
+    kUnloadFromFrame = 0,    // close button, control menu or Alt+F4
+    kUnloadByCode = 1,       // the program's own command
+    kUnloadSession = 2,      // Windows is ending the session
+    kUnloadTaskManager = 3,  // the task manager
+    kUnloadMdiChild = 4,     // an MDI child closing with its frame
+    kUnloadOwner = 5,        // the owner is closing
+};
+
+// Window states.
+enum WindowStateValue : int { kNormal = 0, kMinimized = 1, kMaximized = 2 };
+
+class Form;
+
+// Something that lives inside a form and needs its window (timers, picture boxes).
+class Control {
+public:
+    virtual ~Control() = default;
+    virtual void Attach(HWND form) = 0;
+    virtual void Detach() = 0;
+    // A WM_TIMER of the form; true when it was this control's.
+    virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
+};
+
+struct FormStyle {
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    DWORD exStyle = 0;
+    int clientWidthTwips = 4680;
+    int clientHeightTwips = 3195;
+    std::wstring caption;
+    HMENU menu = nullptr;  // owned by the window once created
+    HICON icon = nullptr;
+};
+
+class Form {
+public:
+    Form();
+    virtual ~Form();
+    Form(const Form&) = delete;
+    Form& operator=(const Form&) = delete;
+
+    HWND hWnd() const { return hwnd_; }
+    bool Loaded() const { return hwnd_ != nullptr; }
+
+    // Creates the window hidden and runs Form_Load, unless it is loaded already.
+    void Load();
+    // Shows the form modeless and activates it.
+    void Show();
+    // Shows the form modal: the other windows of this thread are disabled and the call returns
+    // once the form is hidden or unloaded.
+    void ShowModal();
+    void Hide();
+    bool Visible() const;
+    // Close request then unload; returns false when Form_QueryUnload refused.
+    virtual bool Unload(int mode = kUnloadByCode);
+    // The two halves of an unload, for frames that close their children in between.
+    bool RequestClose(int mode);
+    void UnloadWithoutQuery();
+
+    void SetCaption(const std::wstring& caption);
+    std::wstring Caption() const;
+
+    // Outer position and size in twips. Setting them on a minimized or maximized form fails with
+    // RuntimeError 384.
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetLeft(int twips);
+    void SetTop(int twips);
+    void SetWidth(int twips);
+    void SetHeight(int twips);
+    // Client size in pixels.
+    int ScaleWidthPx() const;
+    int ScaleHeightPx() const;
+
+    int WindowState() const;
+    void SetWindowState(int state);
+
+    void AddControl(Control* control);
+
+    // Number of forms whose windows exist in this process.
+    static int LoadedCount();
+
+protected:
+    virtual FormStyle Style() const = 0;
+    virtual void Form_Load() {}
+    virtual void Form_Activate() {}
+    virtual void Form_QueryUnload(int16_t& /*cancel*/, int /*unloadMode*/) {}
+    virtual void Form_Unload() {}
+    // Messages a form handles beyond the events; return true when handled.
+    virtual bool OnMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) { return false; }
+    virtual HWND CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight);
+    virtual LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    RECT WindowRectInParent() const;
+
+    static const wchar_t* WindowClass();
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
+    void CheckActivation();
+    void CheckSizable() const;
+    void PlaceOuter(const RECT& rect);
+
+    HWND hwnd_ = nullptr;
+    bool unloading_ = false;
+    std::vector<Control*> controls_;
+};
+
+// MDI frame window: its client area is the MDI client that holds the children.
+class MdiForm : public Form {
+public:
+    HWND MdiClient() const { return client_; }
+    // Arrangement: 0 cascade, 1 tile horizontally, 2 tile vertically, 3 arrange icons.
+    void Arrange(int arrangement);
+    // The active MDI child's form, or nullptr.
+    Form* ActiveForm() const;
+    std::vector<Form*> Children() const;
+    bool Unload(int mode = kUnloadByCode) override;
+
+protected:
+    // The events of an MDI frame.
+    virtual void MDIForm_Load() {}
+    virtual void MDIForm_QueryUnload(int16_t& /*cancel*/, int /*unloadMode*/) {}
+    virtual void MDIForm_Unload() {}
+    // Menu commands and other messages of the frame; true when handled.
+    virtual bool OnFrameMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) { return false; }
+
+    LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) final;
+
+private:
+    void Form_Load() final { MDIForm_Load(); }
+    void Form_QueryUnload(int16_t& cancel, int unloadMode) final { MDIForm_QueryUnload(cancel, unloadMode); }
+    void Form_Unload() final { MDIForm_Unload(); }
+
+    HWND client_ = nullptr;
+};
+
+// MDI child of a given frame.
+class MdiChild : public Form {
+public:
+    explicit MdiChild(MdiForm& frame) : frame_(frame) {}
+
+protected:
+    HWND CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) override;
+    LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
+
+private:
+    MdiForm& frame_;
+};
+
+// The form behind a window handle, if the window is one of ours.
+Form* FormFromHandle(HWND hwnd);
+
+// Runs the thread's message loop until WM_QUIT, with MDI keyboard handling for the frame.
+int RunMessageLoop(MdiForm* frame);
+
+}  // namespace rt

@@ -1,0 +1,152 @@
+#include "platform/picture_box.h"
+
+#include <algorithm>
+
+namespace rt {
+
+namespace {
+
+const wchar_t* PictureClass(WNDPROC proc) {
+    static const wchar_t* const kName = L"VintrelPicture";
+    static bool registered = false;
+    if (!registered) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        // An own device context keeps the window surface stable between calls, like a control's hDC.
+        wc.style = CS_OWNDC;
+        wc.lpfnWndProc = proc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kName;
+        RegisterClassExW(&wc);
+        registered = true;
+    }
+    return kName;
+}
+
+}  // namespace
+
+PictureBox::PictureBox(Form& owner) : backColor_(GetSysColor(COLOR_BTNFACE)) { owner.AddControl(this); }
+
+PictureBox::~PictureBox() {
+    ReleaseImage();
+    if (hwnd_) {
+        SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
+        DestroyWindow(hwnd_);
+    }
+}
+
+void PictureBox::Attach(HWND form) {
+    if (hwnd_) return;
+    hwnd_ = CreateWindowExW(0, PictureClass(&PictureBox::WndProc), nullptr, WS_CHILD | WS_VISIBLE, x_, y_,
+                            width_, height_, form, nullptr, GetModuleHandleW(nullptr), nullptr);
+    SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    windowDC_ = GetDC(hwnd_);
+    ResizeImage();
+}
+
+void PictureBox::Detach() {
+    ReleaseImage();
+    // The child window goes with its form.
+    hwnd_ = nullptr;
+    windowDC_ = nullptr;
+}
+
+void PictureBox::ReleaseImage() {
+    if (imageDC_) {
+        SelectObject(imageDC_, imageOld_);
+        DeleteDC(imageDC_);
+        imageDC_ = nullptr;
+    }
+    if (image_) {
+        DeleteObject(image_);
+        image_ = nullptr;
+    }
+    imageWidth_ = imageHeight_ = 0;
+}
+
+void PictureBox::Erase(HDC dc) const {
+    HBRUSH brush = CreateSolidBrush(backColor_);
+    RECT r = {0, 0, std::max(width_, imageWidth_), std::max(height_, imageHeight_)};
+    FillRect(dc, &r, brush);
+    DeleteObject(brush);
+}
+
+void PictureBox::ResizeImage() {
+    if (!windowDC_) return;
+    const int w = std::max(1, width_);
+    const int h = std::max(1, height_);
+    if (image_ && imageWidth_ == w && imageHeight_ == h) return;
+    HDC dc = CreateCompatibleDC(windowDC_);
+    HBITMAP bmp = CreateCompatibleBitmap(windowDC_, w, h);
+    HGDIOBJ old = SelectObject(dc, bmp);
+    Erase(dc);
+    if (imageDC_) BitBlt(dc, 0, 0, imageWidth_, imageHeight_, imageDC_, 0, 0, SRCCOPY);
+    ReleaseImage();
+    imageDC_ = dc;
+    image_ = bmp;
+    imageOld_ = old;
+    imageWidth_ = w;
+    imageHeight_ = h;
+}
+
+void PictureBox::Move(int x, int y, int width, int height) {
+    x_ = x;
+    y_ = y;
+    width_ = std::max(0, width);
+    height_ = std::max(0, height);
+    if (!hwnd_) return;
+    SetWindowPos(hwnd_, nullptr, x_, y_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
+    ResizeImage();
+}
+
+HDC PictureBox::hDC() const { return autoRedraw_ ? imageDC_ : windowDC_; }
+
+void PictureBox::SetAutoRedraw(bool on) { autoRedraw_ = on; }
+
+void PictureBox::SetBackColor(COLORREF color) {
+    backColor_ = color;
+    if (imageDC_) Erase(imageDC_);
+    if (hwnd_) {
+        InvalidateRect(hwnd_, nullptr, FALSE);
+        UpdateWindow(hwnd_);
+    }
+}
+
+void PictureBox::Refresh() {
+    if (!hwnd_) return;
+    InvalidateRect(hwnd_, nullptr, FALSE);
+    UpdateWindow(hwnd_);
+}
+
+void PictureBox::Paint() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    if (autoRedraw_ && imageDC_) {
+        BitBlt(dc, 0, 0, imageWidth_, imageHeight_, imageDC_, 0, 0, SRCCOPY);
+    } else {
+        Erase(dc);
+    }
+    EndPaint(hwnd_, &ps);
+}
+
+LRESULT CALLBACK PictureBox::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    auto* box = reinterpret_cast<PictureBox*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    if (box) {
+        switch (msg) {
+            case WM_ERASEBKGND:
+                return 1;
+            case WM_PAINT:
+                box->Paint();
+                return 0;
+            case WM_NCDESTROY:
+                box->Detach();
+                break;
+            default:
+                break;
+        }
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+}  // namespace rt

@@ -1,0 +1,65 @@
+// Thin services of the window runtime: numbered runtime errors, message boxes, yielding,
+// pixel/twip conversion and the application's help-file property.
+#pragma once
+
+#include <windows.h>
+
+#include <functional>
+#include <stdexcept>
+#include <string>
+
+namespace rt {
+
+// Runtime error numbers that handlers may trap.
+constexpr int kErrInvalidCall = 5;
+constexpr int kErrObjectNotSet = 91;
+constexpr int kErrInvalidProperty = 380;
+constexpr int kErrMinMaxResize = 384;
+
+class RuntimeError : public std::runtime_error {
+public:
+    explicit RuntimeError(int number);
+    int Number() const { return number_; }
+    // Japanese description, as shown to the user.
+    const std::wstring& Description() const { return description_; }
+
+private:
+    int number_;
+    std::wstring description_;
+};
+
+std::wstring ErrorDescription(int number);
+
+// The application title that a message box carries when none is given.
+extern const wchar_t* const kAppTitle;
+
+// A modal message box; returns the button pressed (IDOK, IDYES, ...). It has no owner, so that the
+// program's other windows keep taking menu commands and timer ticks while it is open.
+int MsgBox(const std::wstring& text, UINT style = MB_OK, const std::wstring& title = kAppTitle);
+
+// Processes every pending event of this thread, then returns. A WM_QUIT seen here is posted again
+// so that the outer loop ends.
+void DoEvents();
+
+// Runs an event handler, reporting a runtime error it lets escape instead of letting it unwind
+// through the window system.
+void RunHandler(const std::function<void()>& handler);
+
+// Pixel/twip conversion for the screen (1440 twips per logical inch).
+int PixelsToTwipsX(int pixels);
+int PixelsToTwipsY(int pixels);
+int TwipsToPixelsX(int twips);
+int TwipsToPixelsY(int twips);
+int ScreenWidthTwips();
+int ScreenHeightTwips();
+
+// The application's help file, as registered at start-up.
+void SetHelpFile(const std::wstring& path);
+const std::wstring& HelpFile();
+
+// Whether the process should end once its last form is gone (the application sets it; a test
+// program that creates forms leaves it off).
+void SetQuitWhenNoForms(bool quit);
+bool QuitWhenNoForms();
+
+}  // namespace rt
