@@ -7,17 +7,21 @@ namespace vintrel {
 
 int32_t SaturatingSub(int32_t a, int32_t b) {
     const int64_t d = static_cast<int64_t>(a) - b;
-    return static_cast<int32_t>(std::clamp<int64_t>(d, std::numeric_limits<int32_t>::min(),
-                                                    std::numeric_limits<int32_t>::max()));
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(d, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
 int16_t ClampToInt16(int32_t value) {
-    return static_cast<int16_t>(std::clamp<int32_t>(value, std::numeric_limits<int16_t>::min(),
-                                                    std::numeric_limits<int16_t>::max()));
+    return static_cast<int16_t>(
+        std::clamp<int32_t>(value, std::numeric_limits<int16_t>::min(), std::numeric_limits<int16_t>::max()));
 }
 
-int32_t TimerIntervalFrom(int16_t milliseconds) { return milliseconds < 1 ? 1 : milliseconds; }
+int32_t TimerIntervalFrom(int16_t milliseconds) {
+    return milliseconds < 1 ? 1 : milliseconds;
+}
 
-int32_t WindowExtentFrom(int32_t pixels) { return std::clamp<int32_t>(pixels, 0, 32767); }
+int32_t WindowExtentFrom(int32_t pixels) {
+    return std::clamp<int32_t>(pixels, 0, 32767);
+}
 
 }  // namespace vintrel

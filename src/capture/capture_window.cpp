@@ -8,7 +8,8 @@
 
 namespace {
 
-const wchar_t kMinMaxMessage[] = L"待機中に、最大表示はできません。\rキャプチャー待機をキャンセルしてください。";
+const wchar_t kMinMaxMessage[] =
+    L"待機中に、最大表示はできません。\rキャプチャー待機をキャンセルしてください。";
 
 }  // namespace
 
@@ -145,7 +146,9 @@ void frmVLc1::Form_QueryUnload(int16_t& cancel, int unloadMode) {
     }
 }
 
-bool frmVLc1::CancelSeen() const { return GetAsyncKeyState(VL.KeyCancel) != 0 || VL.CancelRequest != 0; }
+bool frmVLc1::CancelSeen() const {
+    return GetAsyncKeyState(VL.KeyCancel) != 0 || VL.CancelRequest != 0;
+}
 
 void frmVLc1::timKEYIN_Timer() {
     if (GetAsyncKeyState(VL.KeyStart) != 0) {
@@ -191,7 +194,8 @@ void frmVLc1::timREC_Timer() {
     int32_t blockBytes = 0;
     if (BYTE* block = Frame_Block(cursor, &blockBytes)) {
         GetBitmapBits(FrameBitmap,
-                      vintrel::FrameCopyBytes(VL.PicWidth, VL.PicHeight, VL.BytesPerPixel, blockBytes), block);
+                      vintrel::FrameCopyBytes(VL.PicWidth, VL.PicHeight, VL.BytesPerPixel, blockBytes),
+                      block);
     }
     // The preview shows the rectangle just taken; reading the screen a second time would double
     // the cost of a tick for the same pixels.

@@ -11,7 +11,7 @@
 #include "platform/timer.h"
 
 class frmVLc1 : public rt::Form {
-public:
+  public:
     frmVLc1();
 
     rt::PictureBox PicCAPT;
@@ -30,13 +30,13 @@ public:
     int32_t SavedPicWidth = 0;
     int32_t SavedPicHeight = 0;
 
-protected:
+  protected:
     rt::FormStyle Style() const override;
     void Form_Load() override;
     void Form_Activate() override;
     void Form_QueryUnload(int16_t& cancel, int unloadMode) override;
 
-private:
+  private:
     void ActivateSteps();
     void FitToFrameSize();
     void EndRecording(const wchar_t* message);

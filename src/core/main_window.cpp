@@ -16,8 +16,7 @@ frmVLm1* g_instance = nullptr;
 const wchar_t kCaption[] = L"VINTREL Ver.1";
 const wchar_t kHelpFile[] = L"vintrel.hlp";
 const wchar_t kBusyMessage[] = L"録画、再生等の処理を中止してください。";
-const wchar_t kUseExitMessage[] =
-    L"終了するときには、ファイルメニューの\r［終了(X)］を選択してください。";
+const wchar_t kUseExitMessage[] = L"終了するときには、ファイルメニューの\r［終了(X)］を選択してください。";
 
 }  // namespace
 
@@ -27,7 +26,9 @@ frmVLm1::~frmVLm1() {
     if (g_instance == this) g_instance = nullptr;
 }
 
-frmVLm1* frmVLm1::Instance() { return g_instance; }
+frmVLm1* frmVLm1::Instance() {
+    return g_instance;
+}
 
 rt::FormStyle frmVLm1::Style() const {
     rt::FormStyle st;
@@ -91,24 +92,59 @@ void frmVLm1::MDIForm_Unload() {
 bool frmVLm1::OnFrameMessage(UINT msg, WPARAM wp, LPARAM /*lp*/, LRESULT& result) {
     if (msg != WM_COMMAND || HIWORD(wp) != 0) return false;
     switch (LOWORD(wp)) {
-        case IDM_mfSAVE: mfSAVE_Click(); break;
-        case IDM_mfALLSAVE: mfALLSAVE_Click(); break;
-        case IDM_mfPRINT: mfPRINT_Click(); break;
-        case IDM_mfEXIT: mfEXIT_Click(); break;
-        case IDM_mePLAY: mePLAY_Click(); break;
-        case IDM_meALL: meALL_Click(); break;
-        case IDM_meCOMPACT: meCOMPACT_Click(); break;
-        case IDM_meCANCEL: meCANCEL_Click(); break;
-        case IDM_mcSTART: mcSTART_Click(); break;
-        case IDM_mcCANCEL: mcCANCEL_Click(); break;
-        case IDM_mtEST: mtEST_Click(); break;
-        case IDM_mtESTDEL: mtESTDEL_Click(); break;
-        case IDM_mwHorizontal: mwHorizontal_Click(); break;
-        case IDM_mwCascade: mwCascade_Click(); break;
-        case IDM_mwDELETE: mwDELETE_Click(); break;
-        case IDM_mhHLP: mhHLP_Click(); break;
-        case IDM_mhVER: mhVER_Click(); break;
-        default: return false;
+        case IDM_mfSAVE:
+            mfSAVE_Click();
+            break;
+        case IDM_mfALLSAVE:
+            mfALLSAVE_Click();
+            break;
+        case IDM_mfPRINT:
+            mfPRINT_Click();
+            break;
+        case IDM_mfEXIT:
+            mfEXIT_Click();
+            break;
+        case IDM_mePLAY:
+            mePLAY_Click();
+            break;
+        case IDM_meALL:
+            meALL_Click();
+            break;
+        case IDM_meCOMPACT:
+            meCOMPACT_Click();
+            break;
+        case IDM_meCANCEL:
+            meCANCEL_Click();
+            break;
+        case IDM_mcSTART:
+            mcSTART_Click();
+            break;
+        case IDM_mcCANCEL:
+            mcCANCEL_Click();
+            break;
+        case IDM_mtEST:
+            mtEST_Click();
+            break;
+        case IDM_mtESTDEL:
+            mtESTDEL_Click();
+            break;
+        case IDM_mwHorizontal:
+            mwHorizontal_Click();
+            break;
+        case IDM_mwCascade:
+            mwCascade_Click();
+            break;
+        case IDM_mwDELETE:
+            mwDELETE_Click();
+            break;
+        case IDM_mhHLP:
+            mhHLP_Click();
+            break;
+        case IDM_mhVER:
+            mhVER_Click();
+            break;
+        default:
+            return false;
     }
     result = 0;
     return true;
@@ -133,7 +169,9 @@ void frmVLm1::mfPRINT_Click() {
     if (Busy_Refused(L"印刷")) return;
 }
 
-void frmVLm1::mfEXIT_Click() { Unload(rt::kUnloadByCode); }
+void frmVLm1::mfEXIT_Click() {
+    Unload(rt::kUnloadByCode);
+}
 
 void frmVLm1::mePLAY_Click() {
     if (Busy_Refused(L"再生")) return;
@@ -151,7 +189,9 @@ void frmVLm1::meCOMPACT_Click() {
     if (Busy_Refused(L"ｺﾝﾊﾟｸﾄ")) return;
 }
 
-void frmVLm1::meCANCEL_Click() { VL.CancelRequest = kTrue; }
+void frmVLm1::meCANCEL_Click() {
+    VL.CancelRequest = kTrue;
+}
 
 void frmVLm1::mcSTART_Click() {
     if (Busy_Refused(L"録画")) return;
@@ -159,7 +199,9 @@ void frmVLm1::mcSTART_Click() {
     CaptureWindow().Show();
 }
 
-void frmVLm1::mcCANCEL_Click() { VL.CancelRequest = kTrue; }
+void frmVLm1::mcCANCEL_Click() {
+    VL.CancelRequest = kTrue;
+}
 
 void frmVLm1::mtEST_Click() {}
 

@@ -6,7 +6,7 @@
 #include "platform/form.h"
 
 class frmVLm1 : public rt::MdiForm {
-public:
+  public:
     frmVLm1();
     ~frmVLm1() override;
 
@@ -35,7 +35,7 @@ public:
     // end here (something runs; the user was told, and the capture window is shown).
     bool Busy_Refused(const wchar_t* title);
 
-protected:
+  protected:
     rt::FormStyle Style() const override;
     void MDIForm_Load() override;
     void MDIForm_QueryUnload(int16_t& cancel, int unloadMode) override;

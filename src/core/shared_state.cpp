@@ -20,7 +20,9 @@ HGLOBAL AllocBlock(SIZE_T bytes) {
     return g_alloc ? g_alloc(flags, bytes) : GlobalAlloc(flags, bytes);
 }
 
-void* LockBlock(HGLOBAL block) { return g_lock ? g_lock(block) : GlobalLock(block); }
+void* LockBlock(HGLOBAL block) {
+    return g_lock ? g_lock(block) : GlobalLock(block);
+}
 
 }  // namespace
 
@@ -71,7 +73,9 @@ BYTE* Frame_Block(int32_t index, int32_t* bytes) {
     return VL.FrameData[index];
 }
 
-int32_t Frame_Available() { return g_available; }
+int32_t Frame_Available() {
+    return g_available;
+}
 
 std::wstring Window_GetTitle(HWND hwnd) {
     const int n = GetWindowTextLengthW(hwnd);

@@ -69,7 +69,9 @@ Form* FormFromHandle(HWND hwnd) {
     return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
-int Form::LoadedCount() { return g_loadedForms; }
+int Form::LoadedCount() {
+    return g_loadedForms;
+}
 
 void Form::AddControl(Control* control) {
     controls_.push_back(control);
@@ -82,7 +84,9 @@ HWND Form::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerH
                            GetModuleHandleW(nullptr), this);
 }
 
-LRESULT Form::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) { return DefWindowProcW(hwnd, msg, wp, lp); }
+LRESULT Form::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
 
 void Form::Load() {
     if (hwnd_) return;
@@ -152,7 +156,9 @@ void Form::Hide() {
     if (g_lastActive == this) g_lastActive = nullptr;
 }
 
-bool Form::Visible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+bool Form::Visible() const {
+    return hwnd_ && IsWindowVisible(hwnd_);
+}
 
 bool Form::RequestClose(int mode) {
     if (!hwnd_ || unloading_) return false;
@@ -204,8 +210,12 @@ RECT Form::WindowRectInParent() const {
     return r;
 }
 
-int Form::Left() const { return PixelsToTwipsX(WindowRectInParent().left); }
-int Form::Top() const { return PixelsToTwipsY(WindowRectInParent().top); }
+int Form::Left() const {
+    return PixelsToTwipsX(WindowRectInParent().left);
+}
+int Form::Top() const {
+    return PixelsToTwipsY(WindowRectInParent().top);
+}
 int Form::Width() const {
     RECT r = WindowRectInParent();
     return PixelsToTwipsX(r.right - r.left);
@@ -277,8 +287,11 @@ void Form::SetWindowState(int state) {
     const bool child = (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0;
     switch (state) {
         case kMinimized:
+            // A minimized window is no longer the active form, even where the window system
+            // leaves it active.
             ShowWindow(hwnd_, SW_MINIMIZE);
-            break;
+            if (g_lastActive == this) g_lastActive = nullptr;
+            return;
         case kMaximized:
             if (child) {
                 SendMessageW(GetParent(hwnd_), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(hwnd_), 0);

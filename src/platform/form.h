@@ -27,7 +27,7 @@ class Form;
 
 // Something that lives inside a form and needs its window (timers, picture boxes).
 class Control {
-public:
+  public:
     virtual ~Control() = default;
     virtual void Attach(HWND form) = 0;
     virtual void Detach() = 0;
@@ -46,7 +46,7 @@ struct FormStyle {
 };
 
 class Form {
-public:
+  public:
     Form();
     virtual ~Form();
     Form(const Form&) = delete;
@@ -95,7 +95,7 @@ public:
     // Number of forms whose windows exist in this process.
     static int LoadedCount();
 
-protected:
+  protected:
     virtual FormStyle Style() const = 0;
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
@@ -109,7 +109,7 @@ protected:
 
     static const wchar_t* WindowClass();
 
-private:
+  private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void CheckActivation();
@@ -123,7 +123,7 @@ private:
 
 // MDI frame window: its client area is the MDI client that holds the children.
 class MdiForm : public Form {
-public:
+  public:
     HWND MdiClient() const { return client_; }
     // Arrangement: 0 cascade, 1 tile horizontally, 2 tile vertically, 3 arrange icons.
     void Arrange(int arrangement);
@@ -132,18 +132,20 @@ public:
     std::vector<Form*> Children() const;
     bool Unload(int mode = kUnloadByCode) override;
 
-protected:
+  protected:
     // The events of an MDI frame.
     virtual void MDIForm_Load() {}
     virtual void MDIForm_QueryUnload(int16_t& /*cancel*/, int /*unloadMode*/) {}
     virtual void MDIForm_Unload() {}
     // Menu commands and other messages of the frame; true when handled.
-    virtual bool OnFrameMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) { return false; }
+    virtual bool OnFrameMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) {
+        return false;
+    }
 
     LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) final;
 
-private:
+  private:
     void Form_Load() final { MDIForm_Load(); }
     void Form_QueryUnload(int16_t& cancel, int unloadMode) final { MDIForm_QueryUnload(cancel, unloadMode); }
     void Form_Unload() final { MDIForm_Unload(); }
@@ -153,14 +155,14 @@ private:
 
 // MDI child of a given frame.
 class MdiChild : public Form {
-public:
+  public:
     explicit MdiChild(MdiForm& frame) : frame_(frame) {}
 
-protected:
+  protected:
     HWND CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) override;
     LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
 
-private:
+  private:
     MdiForm& frame_;
 };
 

@@ -26,7 +26,9 @@ const wchar_t* PictureClass(WNDPROC proc) {
 
 }  // namespace
 
-PictureBox::PictureBox(Form& owner) : backColor_(GetSysColor(COLOR_BTNFACE)) { owner.AddControl(this); }
+PictureBox::PictureBox(Form& owner) : backColor_(GetSysColor(COLOR_BTNFACE)) {
+    owner.AddControl(this);
+}
 
 PictureBox::~PictureBox() {
     ReleaseImage();
@@ -100,9 +102,13 @@ void PictureBox::Move(int x, int y, int width, int height) {
     ResizeImage();
 }
 
-HDC PictureBox::hDC() const { return autoRedraw_ ? imageDC_ : windowDC_; }
+HDC PictureBox::hDC() const {
+    return autoRedraw_ ? imageDC_ : windowDC_;
+}
 
-void PictureBox::SetAutoRedraw(bool on) { autoRedraw_ = on; }
+void PictureBox::SetAutoRedraw(bool on) {
+    autoRedraw_ = on;
+}
 
 void PictureBox::SetBackColor(COLORREF color) {
     backColor_ = color;

@@ -10,7 +10,7 @@
 namespace rt {
 
 class PictureBox : public Control {
-public:
+  public:
     explicit PictureBox(Form& owner);
     ~PictureBox() override;
 
@@ -35,7 +35,7 @@ public:
     void Attach(HWND form) override;
     void Detach() override;
 
-private:
+  private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void Paint();
     void ResizeImage();

@@ -70,17 +70,37 @@ void RunHandler(const std::function<void()>& handler) {
     }
 }
 
-int PixelsToTwipsX(int pixels) { return Scale(pixels, 1440, LogicalDpi(LOGPIXELSX)); }
-int PixelsToTwipsY(int pixels) { return Scale(pixels, 1440, LogicalDpi(LOGPIXELSY)); }
-int TwipsToPixelsX(int twips) { return Scale(twips, LogicalDpi(LOGPIXELSX), 1440); }
-int TwipsToPixelsY(int twips) { return Scale(twips, LogicalDpi(LOGPIXELSY), 1440); }
-int ScreenWidthTwips() { return PixelsToTwipsX(GetSystemMetrics(SM_CXSCREEN)); }
-int ScreenHeightTwips() { return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN)); }
+int PixelsToTwipsX(int pixels) {
+    return Scale(pixels, 1440, LogicalDpi(LOGPIXELSX));
+}
+int PixelsToTwipsY(int pixels) {
+    return Scale(pixels, 1440, LogicalDpi(LOGPIXELSY));
+}
+int TwipsToPixelsX(int twips) {
+    return Scale(twips, LogicalDpi(LOGPIXELSX), 1440);
+}
+int TwipsToPixelsY(int twips) {
+    return Scale(twips, LogicalDpi(LOGPIXELSY), 1440);
+}
+int ScreenWidthTwips() {
+    return PixelsToTwipsX(GetSystemMetrics(SM_CXSCREEN));
+}
+int ScreenHeightTwips() {
+    return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN));
+}
 
-void SetHelpFile(const std::wstring& path) { g_helpFile = path; }
-const std::wstring& HelpFile() { return g_helpFile; }
+void SetHelpFile(const std::wstring& path) {
+    g_helpFile = path;
+}
+const std::wstring& HelpFile() {
+    return g_helpFile;
+}
 
-void SetQuitWhenNoForms(bool quit) { g_quitWhenNoForms = quit; }
-bool QuitWhenNoForms() { return g_quitWhenNoForms; }
+void SetQuitWhenNoForms(bool quit) {
+    g_quitWhenNoForms = quit;
+}
+bool QuitWhenNoForms() {
+    return g_quitWhenNoForms;
+}
 
 }  // namespace rt

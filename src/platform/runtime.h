@@ -17,13 +17,13 @@ constexpr int kErrInvalidProperty = 380;
 constexpr int kErrMinMaxResize = 384;
 
 class RuntimeError : public std::runtime_error {
-public:
+  public:
     explicit RuntimeError(int number);
     int Number() const { return number_; }
     // Japanese description, as shown to the user.
     const std::wstring& Description() const { return description_; }
 
-private:
+  private:
     int number_;
     std::wstring description_;
 };

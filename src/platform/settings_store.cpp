@@ -19,17 +19,19 @@ std::wstring SectionPath(const std::wstring& app, const std::wstring& section) {
 std::wstring GetSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                         const std::wstring& defaultText) {
     HKEY hkey;
-    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(app, section).c_str(), 0, KEY_READ, &hkey) != ERROR_SUCCESS) {
+    if (RegOpenKeyExW(HKEY_CURRENT_USER, SectionPath(app, section).c_str(), 0, KEY_READ, &hkey) !=
+        ERROR_SUCCESS) {
         return defaultText;
     }
     DWORD type = 0;
     DWORD bytes = 0;
     std::wstring result = defaultText;
-    if (RegQueryValueExW(hkey, key.c_str(), nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS && type == REG_SZ) {
+    if (RegQueryValueExW(hkey, key.c_str(), nullptr, &type, nullptr, &bytes) == ERROR_SUCCESS &&
+        type == REG_SZ) {
         std::vector<wchar_t> buffer(bytes / sizeof(wchar_t) + 1, L'\0');
         DWORD size = static_cast<DWORD>(buffer.size() * sizeof(wchar_t));
-        if (RegQueryValueExW(hkey, key.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()), &size) ==
-                ERROR_SUCCESS &&
+        if (RegQueryValueExW(hkey, key.c_str(), nullptr, &type, reinterpret_cast<BYTE*>(buffer.data()),
+                             &size) == ERROR_SUCCESS &&
             type == REG_SZ) {
             buffer.back() = L'\0';
             result.assign(buffer.data());
@@ -42,8 +44,8 @@ std::wstring GetSetting(const std::wstring& app, const std::wstring& section, co
 bool SaveSetting(const std::wstring& app, const std::wstring& section, const std::wstring& key,
                  const std::wstring& text) {
     HKEY hkey;
-    if (RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(app, section).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr,
-                        &hkey, nullptr) != ERROR_SUCCESS) {
+    if (RegCreateKeyExW(HKEY_CURRENT_USER, SectionPath(app, section).c_str(), 0, nullptr, 0, KEY_WRITE,
+                        nullptr, &hkey, nullptr) != ERROR_SUCCESS) {
         return false;
     }
     const DWORD bytes = static_cast<DWORD>((text.size() + 1) * sizeof(wchar_t));

@@ -9,7 +9,7 @@
 namespace rt {
 
 class Timer : public Control {
-public:
+  public:
     Timer(Form& owner, std::function<void()> onTick);
     ~Timer() override;
 
@@ -23,7 +23,7 @@ public:
     void Detach() override;
     bool OnTimer(UINT_PTR id) override;
 
-private:
+  private:
     void Arm();
 
     std::function<void()> onTick_;

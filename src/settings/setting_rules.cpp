@@ -21,6 +21,8 @@ std::optional<int32_t> ParseStoredInteger(std::wstring_view text, int32_t minVal
     return static_cast<int32_t>(value);
 }
 
-std::wstring FormatStoredInteger(int32_t value) { return std::to_wstring(value); }
+std::wstring FormatStoredInteger(int32_t value) {
+    return std::to_wstring(value);
+}
 
 }  // namespace vintrel

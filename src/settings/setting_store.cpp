@@ -51,4 +51,6 @@ bool Setting_Save() {
     return ok;
 }
 
-bool Setting_Delete() { return rt::DeleteSetting(kSettingApp, kSettingSection); }
+bool Setting_Delete() {
+    return rt::DeleteSetting(kSettingApp, kSettingSection);
+}

@@ -9,8 +9,8 @@ using vintrel::FrameBlockSize;
 using vintrel::FrameCopyBytes;
 
 TEST(BytesPerPixel, RoundsHalvesToEvenAndNeverBelowOne) {
-    EXPECT_EQ(BytesPerPixelFromBits(1), 1);   // 0.125 -> 0 -> raised to 1
-    EXPECT_EQ(BytesPerPixelFromBits(4), 1);   // 0.5 -> 0 (even) -> raised to 1
+    EXPECT_EQ(BytesPerPixelFromBits(1), 1);  // 0.125 -> 0 -> raised to 1
+    EXPECT_EQ(BytesPerPixelFromBits(4), 1);  // 0.5 -> 0 (even) -> raised to 1
     EXPECT_EQ(BytesPerPixelFromBits(8), 1);
     EXPECT_EQ(BytesPerPixelFromBits(12), 2);  // 1.5 -> 2 (even)
     EXPECT_EQ(BytesPerPixelFromBits(15), 2);
@@ -34,16 +34,16 @@ TEST(FrameBlockSize, DefaultGeometry) {
 
 TEST(FrameBlockSize, RefusesProductsThatDoNotFitOrAreEmpty) {
     int32_t size = -1;
-    EXPECT_FALSE(FrameBlockSize(65536, 65536, 1, &size));   // 2^32
-    EXPECT_FALSE(FrameBlockSize(32768, 32768, 2, &size));   // 2^31 exactly
-    EXPECT_FALSE(FrameBlockSize(std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max(), 4,
-                                &size));
+    EXPECT_FALSE(FrameBlockSize(65536, 65536, 1, &size));  // 2^32
+    EXPECT_FALSE(FrameBlockSize(32768, 32768, 2, &size));  // 2^31 exactly
+    EXPECT_FALSE(
+        FrameBlockSize(std::numeric_limits<int32_t>::max(), std::numeric_limits<int32_t>::max(), 4, &size));
     EXPECT_FALSE(FrameBlockSize(-128, 96, 4, &size));
-    EXPECT_FALSE(FrameBlockSize(-128, -96, 4, &size));       // positive product of negative sides
+    EXPECT_FALSE(FrameBlockSize(-128, -96, 4, &size));  // positive product of negative sides
     EXPECT_FALSE(FrameBlockSize(0, 96, 4, &size));
     EXPECT_FALSE(FrameBlockSize(128, 96, 0, &size));
     EXPECT_EQ(size, -1);
-    ASSERT_TRUE(FrameBlockSize(46340, 46340, 1, &size));     // just below 2^31
+    ASSERT_TRUE(FrameBlockSize(46340, 46340, 1, &size));  // just below 2^31
     EXPECT_EQ(size, 46340 * 46340);
 }
 

@@ -46,7 +46,8 @@ TEST(StoredInteger, FormatsAsPlainDecimalAndReadsBack) {
     EXPECT_EQ(FormatStoredInteger(128), L"128");
     EXPECT_EQ(FormatStoredInteger(-1), L"-1");
     EXPECT_EQ(FormatStoredInteger(1234567), L"1234567");  // no grouping
-    for (int32_t v : {kI32Min, -1, 0, 1, kI32Max}) EXPECT_EQ(ParseStoredInteger(FormatStoredInteger(v), kI32Min, kI32Max), v);
+    for (int32_t v : {kI32Min, -1, 0, 1, kI32Max})
+        EXPECT_EQ(ParseStoredInteger(FormatStoredInteger(v), kI32Min, kI32Max), v);
 }
 
 TEST(PeerTitle, MatchesTheElevenCharacterPrefixExactly) {

@@ -1,0 +1,681 @@
+#include "harness.h"
+
+#include <winternl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <cstring>
+#include <mutex>
+#include <thread>
+#include <utility>
+
+namespace harness {
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using Ms = std::chrono::milliseconds;
+
+// Longest single sleep of the pumps: short enough that timers and polls of the code under test keep
+// their rhythm, long enough not to spin a loaded machine.
+constexpr int kRoundMs = 5;
+
+// A message handler that keeps posting to itself (or a WM_PAINT that is never validated) would otherwise
+// keep PumpPending from ever returning.
+constexpr int kMaxMessagesPerRound = 10000;
+
+std::function<bool(MSG&)> g_filter;
+bool g_quitSeen = false;
+int g_quitCode = 0;
+
+int MsLeft(Clock::time_point deadline) {
+    const auto left = std::chrono::duration_cast<Ms>(deadline - Clock::now()).count();
+    return left > 0 ? static_cast<int>(left) : 0;
+}
+
+// Sleeps up to ms, waking early when input arrives for this thread.
+void WaitForInput(int ms) {
+    if (ms <= 0) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+// Reads texts without sending messages, so it works whatever the owning thread is busy with.
+std::wstring WindowText(HWND hwnd) {
+    std::vector<wchar_t> buf(256);
+    for (;;) {
+        const int n = InternalGetWindowText(hwnd, buf.data(), static_cast<int>(buf.size()));
+        if (n < static_cast<int>(buf.size()) - 1 || buf.size() >= (1u << 20))
+            return std::wstring(buf.data(), n > 0 ? static_cast<size_t>(n) : 0);
+        buf.resize(buf.size() * 4);
+    }
+}
+
+std::wstring ClassName(HWND hwnd) {
+    wchar_t buf[256] = {};
+    const int n = GetClassNameW(hwnd, buf, 256);
+    return std::wstring(buf, n > 0 ? static_cast<size_t>(n) : 0);
+}
+
+bool SameClass(const std::wstring& a, const wchar_t* b) {
+    return CompareStringOrdinal(a.c_str(), -1, b, -1, TRUE) == CSTR_EQUAL;
+}
+
+// Dialog templates store control ids as WORDs, so the message box text static may read back as -1 or
+// 0xFFFF depending on how it was created.
+int ControlId(HWND hwnd) {
+    return GetDlgCtrlID(hwnd) & 0xFFFF;
+}
+
+constexpr int kTextStaticId = 0xFFFF;
+
+bool IsShownMessageBox(HWND hwnd) {
+    if (!IsWindowVisible(hwnd) || !SameClass(ClassName(hwnd), L"#32770")) return false;
+    for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (ControlId(c) == kTextStaticId && SameClass(ClassName(c), L"Static")) return true;
+    }
+    return false;
+}
+
+BoxSeen ReadBox(HWND box) {
+    BoxSeen r;
+    r.hwnd = box;
+    r.title = WindowText(box);
+    for (HWND c = GetWindow(box, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const std::wstring cls = ClassName(c);
+        const LONG style = GetWindowLongW(c, GWL_STYLE);
+        if (SameClass(cls, L"Static")) {
+            if (ControlId(c) == kTextStaticId) {
+                r.text = WindowText(c);
+            } else if ((style & SS_TYPEMASK) == SS_ICON) {
+                // The icon static exists even when the box has no icon; only its contents tell.
+                DWORD_PTR icon = 0;
+                if (SendMessageTimeoutW(c, STM_GETICON, 0, 0, SMTO_ABORTIFHUNG, 1000, &icon) && icon)
+                    r.hasIcon = true;
+            }
+        } else if (SameClass(cls, L"Button") && (style & WS_VISIBLE)) {
+            const int id = GetDlgCtrlID(c);
+            r.buttons.push_back(WindowText(c));
+            r.buttonIds.push_back(id);
+            if ((style & BS_TYPEMASK) == BS_DEFPUSHBUTTON) r.defaultButtonId = id;
+        }
+    }
+    return r;
+}
+
+int DefaultChoice(const BoxSeen& box) {
+    if (std::find(box.buttonIds.begin(), box.buttonIds.end(), IDOK) != box.buttonIds.end()) return IDOK;
+    return box.buttonIds.empty() ? IDCANCEL : box.buttonIds.front();
+}
+
+BOOL CALLBACK CollectBox(HWND hwnd, LPARAM lp) {
+    if (IsShownMessageBox(hwnd)) reinterpret_cast<std::vector<HWND>*>(lp)->push_back(hwnd);
+    return TRUE;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------------------------------------
+// Message pumping
+
+void PumpPending() {
+    MSG msg;
+    for (int n = 0; n < kMaxMessagesPerRound && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
+        if (msg.message == WM_QUIT) {
+            g_quitSeen = true;
+            g_quitCode = static_cast<int>(msg.wParam);
+            continue;
+        }
+        if (g_filter && g_filter(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+}
+
+void Pump(int ms) {
+    const auto deadline = Clock::now() + Ms(ms);
+    for (;;) {
+        PumpPending();
+        const int left = MsLeft(deadline);
+        if (left == 0) return;
+        WaitForInput(std::min(left, kRoundMs));
+    }
+}
+
+bool WaitUntil(const std::function<bool()>& pred, int timeoutMs) {
+    const auto deadline = Clock::now() + Ms(timeoutMs);
+    for (;;) {
+        PumpPending();
+        if (pred()) return true;
+        const int left = MsLeft(deadline);
+        if (left == 0) return false;
+        WaitForInput(std::min(left, kRoundMs));
+    }
+}
+
+void SetMessageFilter(std::function<bool(MSG&)> filter) {
+    g_filter = std::move(filter);
+}
+
+bool TakeQuit(int* exitCode) {
+    const bool seen = g_quitSeen;
+    if (seen && exitCode) *exitCode = g_quitCode;
+    g_quitSeen = false;
+    g_quitCode = 0;
+    return seen;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// BoxWatcher
+
+struct BoxWatcher::Impl {
+    // A box the watcher has recorded and that is still open. Touched by the watcher thread only.
+    struct Live {
+        HWND hwnd;
+        size_t serial;  // position among all boxes ever recorded
+        Clock::time_point firstSeen;
+        BoxSeen record;
+        bool answered;
+    };
+
+    DWORD uiThreadId;
+    mutable std::mutex mutex;
+    std::condition_variable wake;
+    bool stop = false;
+    std::function<int(const BoxSeen&)> policy;
+    int answerDelayMs = 30;
+    std::vector<BoxSeen> seen;
+    size_t firstSerial = 0;  // serial of seen[0]; Clear() moves it past everything recorded so far
+    size_t nextSerial = 0;
+    std::vector<Live> live;
+    std::thread thread;
+
+    void Run() {
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!stop) {
+            lock.unlock();
+            Poll();
+            lock.lock();
+            wake.wait_for(lock, Ms(kRoundMs), [this] { return stop; });
+        }
+    }
+
+    void Poll() {
+        std::vector<HWND> open;
+        EnumThreadWindows(uiThreadId, CollectBox, reinterpret_cast<LPARAM>(&open));
+        const auto now = Clock::now();
+
+        // Forgetting closed boxes lets a later box that happens to reuse a handle count as new.
+        live.erase(std::remove_if(live.begin(), live.end(),
+                                  [&](const Live& l) {
+                                      return std::find(open.begin(), open.end(), l.hwnd) == open.end();
+                                  }),
+                   live.end());
+
+        for (HWND box : open) {
+            const bool known =
+                std::any_of(live.begin(), live.end(), [&](const Live& l) { return l.hwnd == box; });
+            if (known) continue;
+            Live l{box, 0, now, ReadBox(box), false};
+            std::lock_guard<std::mutex> lock(mutex);
+            l.serial = nextSerial++;
+            seen.push_back(l.record);
+            live.push_back(std::move(l));
+        }
+
+        for (Live& l : live) {
+            if (l.answered) continue;
+            std::function<int(const BoxSeen&)> choose;
+            int delayMs;
+            {
+                std::lock_guard<std::mutex> lock(mutex);
+                choose = policy;
+                delayMs = answerDelayMs;
+            }
+            if (now - l.firstSeen < Ms(delayMs)) continue;
+            // The policy runs unlocked so that it may call Seen() or Count().
+            const int id = choose ? choose(l.record) : DefaultChoice(l.record);
+            if (id == 0) continue;
+            // WM_COMMAND is what a button click sends; unlike BM_CLICK it does not depend on the box being
+            // the active window.
+            PostMessageW(l.hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                         reinterpret_cast<LPARAM>(GetDlgItem(l.hwnd, id)));
+            l.answered = true;
+            l.record.clickedId = id;
+            std::lock_guard<std::mutex> lock(mutex);
+            if (l.serial >= firstSerial) seen[l.serial - firstSerial].clickedId = id;
+        }
+    }
+};
+
+BoxWatcher::BoxWatcher(DWORD uiThreadId) : impl_(new Impl) {
+    impl_->uiThreadId = uiThreadId;
+    impl_->thread = std::thread([this] { impl_->Run(); });
+}
+
+BoxWatcher::~BoxWatcher() {
+    {
+        std::lock_guard<std::mutex> lock(impl_->mutex);
+        impl_->stop = true;
+    }
+    impl_->wake.notify_all();
+    impl_->thread.join();
+}
+
+void BoxWatcher::SetPolicy(std::function<int(const BoxSeen&)> policy) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->policy = std::move(policy);
+}
+
+void BoxWatcher::SetAnswerDelayMs(int ms) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->answerDelayMs = ms;
+}
+
+std::vector<BoxSeen> BoxWatcher::Seen() const {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    return impl_->seen;
+}
+
+size_t BoxWatcher::Count() const {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    return impl_->seen.size();
+}
+
+void BoxWatcher::Clear() {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->seen.clear();
+    impl_->firstSerial = impl_->nextSerial;
+}
+
+bool BoxWatcher::WaitForCount(size_t n, int timeoutMs) {
+    return WaitUntil([&] { return Count() >= n; }, timeoutMs);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Keyboard and mouse
+
+namespace {
+
+bool IsExtendedKey(WORD vk) {
+    switch (vk) {
+        case VK_RMENU:
+        case VK_RCONTROL:
+        case VK_INSERT:
+        case VK_DELETE:
+        case VK_HOME:
+        case VK_END:
+        case VK_PRIOR:
+        case VK_NEXT:
+        case VK_LEFT:
+        case VK_RIGHT:
+        case VK_UP:
+        case VK_DOWN:
+        case VK_NUMLOCK:
+        case VK_DIVIDE:
+        case VK_SNAPSHOT:
+        case VK_LWIN:
+        case VK_RWIN:
+        case VK_APPS:
+        case VK_CANCEL:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void SendKey(WORD vk, bool up) {
+    INPUT in = {};
+    in.type = INPUT_KEYBOARD;
+    in.ki.wVk = vk;
+    in.ki.wScan = static_cast<WORD>(MapVirtualKeyW(vk, MAPVK_VK_TO_VSC));
+    in.ki.dwFlags = (up ? KEYEVENTF_KEYUP : 0) | (IsExtendedKey(vk) ? KEYEVENTF_EXTENDEDKEY : 0);
+    SendInput(1, &in, sizeof(INPUT));
+}
+
+}  // namespace
+
+void KeyDown(WORD vk) {
+    SendKey(vk, false);
+}
+
+void KeyUp(WORD vk) {
+    SendKey(vk, true);
+}
+
+void TapKey(WORD vk, int holdMs) {
+    KeyDown(vk);
+    Pump(holdMs);
+    KeyUp(vk);
+    Pump(holdMs);
+}
+
+bool SetCursorStable(int x, int y, int timeoutMs) {
+    constexpr int kStableReads = 3;
+    constexpr int kRetryMs = 200;  // a warp can be lost while the display catches up; repeat it
+    const auto deadline = Clock::now() + Ms(timeoutMs);
+    auto lastSet = Clock::now();
+    SetCursorPos(x, y);
+    int stable = 0;
+    for (;;) {
+        POINT p = {};
+        if (GetCursorPos(&p) && p.x == x && p.y == y) {
+            if (++stable >= kStableReads) return true;
+        } else {
+            stable = 0;
+            if (Clock::now() - lastSet >= Ms(kRetryMs)) {
+                SetCursorPos(x, y);
+                lastSet = Clock::now();
+            }
+        }
+        const int left = MsLeft(deadline);
+        if (left == 0) return false;
+        WaitForInput(std::min(left, kRoundMs));
+        PumpPending();
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Pattern window
+
+COLORREF PatternColor(int i, int j, int seed) {
+    // Red and green follow the column and row so a captured image is easy to read by eye; blue is a hash
+    // so that any shift, flip or channel swap shows up as a mismatch.
+    uint32_t h = static_cast<uint32_t>(i) * 0x9E3779B1u ^ static_cast<uint32_t>(j) * 0x85EBCA77u ^
+                 static_cast<uint32_t>(seed) * 0xC2B2AE3Du;
+    h ^= h >> 15;
+    h *= 0x2C1B3C6Du;
+    h ^= h >> 13;
+    const BYTE r = static_cast<BYTE>(i * 5 + seed * 31);
+    const BYTE g = static_cast<BYTE>(j * 3 + seed * 17);
+    const BYTE b = static_cast<BYTE>(h >> 24);
+    return RGB(r, g, b);
+}
+
+namespace {
+
+const wchar_t kPatternClass[] = L"VintrelHarnessPattern";
+
+}  // namespace
+
+LRESULT CALLBACK PatternWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    const auto* self = reinterpret_cast<const PatternWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;  // WM_PAINT covers every pixel; erasing first would only flicker
+        case WM_MOUSEACTIVATE:
+            return MA_NOACTIVATE;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            if (self && self->w_ > 0 && self->h_ > 0) {
+                BITMAPINFO bi = {};
+                bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+                bi.bmiHeader.biWidth = self->w_;
+                bi.bmiHeader.biHeight = -self->h_;  // top-down, like pixels_
+                bi.bmiHeader.biPlanes = 1;
+                bi.bmiHeader.biBitCount = 32;
+                bi.bmiHeader.biCompression = BI_RGB;
+                SetDIBitsToDevice(dc, 0, 0, self->w_, self->h_, 0, 0, 0, static_cast<UINT>(self->h_),
+                                  self->pixels_.data(), &bi, DIB_RGB_COLORS);
+            }
+            EndPaint(hwnd, &ps);
+            return 0;
+        }
+        default:
+            return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+}
+
+PatternWindow::PatternWindow(int x, int y, int w, int h, int seed)
+    : x_(x), y_(y), w_(std::max(w, 0)), h_(std::max(h, 0)), seed_(seed) {
+    pixels_.resize(static_cast<size_t>(w_) * static_cast<size_t>(h_));
+    for (int j = 0; j < h_; ++j) {
+        for (int i = 0; i < w_; ++i) {
+            const COLORREF c = PatternColor(i, j, seed_);
+            pixels_[static_cast<size_t>(j) * w_ + i] =
+                (DWORD(GetRValue(c)) << 16) | (DWORD(GetGValue(c)) << 8) | DWORD(GetBValue(c));
+        }
+    }
+
+    const HINSTANCE instance = GetModuleHandleW(nullptr);
+    static const ATOM registered = [instance] {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = &PatternWindow::WndProc;
+        wc.hInstance = instance;
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW, with or without UNICODE
+        wc.lpszClassName = kPatternClass;
+        return RegisterClassExW(&wc);
+    }();
+    (void)registered;
+
+    hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPatternClass, L"", WS_POPUP,
+                            x_, y_, w_, h_, nullptr, nullptr, instance, this);
+    if (hwnd_) {
+        ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
+        UpdateWindow(hwnd_);
+    }
+}
+
+PatternWindow::~PatternWindow() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool PatternWindow::WaitPainted(int timeoutMs) {
+    if (!hwnd_ || w_ == 0 || h_ == 0) return false;
+    const POINT probes[] = {{0, 0}, {w_ - 1, 0}, {0, h_ - 1}, {w_ - 1, h_ - 1}, {w_ / 2, h_ / 2}};
+    return WaitUntil(
+        [&] {
+            for (const POINT& p : probes) {
+                if (ScreenPixel(x_ + p.x, y_ + p.y) != PatternColor(p.x, p.y, seed_)) return false;
+            }
+            return true;
+        },
+        timeoutMs);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Screen reading
+
+std::vector<unsigned char> ReadScreenBits(int x, int y, int w, int h, int bytesPerPixel) {
+    std::vector<unsigned char> bits;
+    if (w <= 0 || h <= 0 || bytesPerPixel <= 0) return bits;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return bits;
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    if (mem && bmp) {
+        HGDIOBJ old = SelectObject(mem, bmp);
+        const BOOL copied = BitBlt(mem, 0, 0, w, h, screen, x, y, SRCCOPY);
+        SelectObject(mem, old);
+        if (copied) {
+            bits.resize(static_cast<size_t>(w) * h * bytesPerPixel);
+            const LONG got = GetBitmapBits(bmp, static_cast<LONG>(bits.size()), bits.data());
+            bits.resize(got > 0 ? static_cast<size_t>(got) : 0);
+        }
+    }
+    if (bmp) DeleteObject(bmp);
+    if (mem) DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return bits;
+}
+
+COLORREF ScreenPixel(int x, int y) {
+    COLORREF c = CLR_INVALID;
+    HDC screen = GetDC(nullptr);
+    if (!screen) return c;
+    HDC mem = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, 1, 1);
+    if (mem && bmp) {
+        HGDIOBJ old = SelectObject(mem, bmp);
+        if (BitBlt(mem, 0, 0, 1, 1, screen, x, y, SRCCOPY)) c = GetPixel(mem, 0, 0);
+        SelectObject(mem, old);
+    }
+    if (bmp) DeleteObject(bmp);
+    if (mem) DeleteDC(mem);
+    ReleaseDC(nullptr, screen);
+    return c;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// GDI object count
+
+namespace {
+
+// One slot of the handle table Wine's win32u keeps in process memory and publishes through
+// PEB::GdiSharedHandleTable (the layout is the same for 32- and 64-bit processes).
+struct WineGdiEntry {
+    uint64_t object;
+    uint32_t owner;   // left 0 by Wine: the table only ever holds this process's objects
+    uint16_t unique;  // bits 0-6: extended type, bit 7: stock object, high byte: generation
+    uint8_t type;     // 0 marks a free slot
+    uint8_t flags;
+    uint64_t userPointer;
+};
+static_assert(sizeof(WineGdiEntry) == 24, "layout of Wine's GDI_HANDLE_ENTRY");
+
+constexpr size_t kWineGdiSlots = 0x10000;
+constexpr uint16_t kStockFlag = 0x80;
+
+HMODULE Ntdll() {
+    return GetModuleHandleW(L"ntdll.dll");
+}
+
+bool RunningOnWine() {
+    return Ntdll() && GetProcAddress(Ntdll(), "wine_get_version") != nullptr;
+}
+
+const unsigned char* WineGdiTable() {
+    // Looked up at run time so that test programs need not link ntdll. (NtCurrentTeb() would be simpler
+    // but trips GCC's -Warray-bounds in MinGW's headers.)
+    using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const FARPROC proc = Ntdll() ? GetProcAddress(Ntdll(), "NtQueryInformationProcess") : nullptr;
+    if (!proc) return nullptr;
+    const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void (*)()>(proc));
+    PROCESS_BASIC_INFORMATION info = {};
+    if (query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof(info), nullptr) != 0 ||
+        !info.PebBaseAddress)
+        return nullptr;
+        // The PEB layout in the SDK headers hides this field, so read it at its long-standing offset.
+#ifdef _WIN64
+    constexpr size_t kOffset = 0xF8;
+#else
+    constexpr size_t kOffset = 0x94;
+#endif
+    const unsigned char* table = nullptr;
+    std::memcpy(&table, reinterpret_cast<const unsigned char*>(info.PebBaseAddress) + kOffset, sizeof(table));
+    return table;
+}
+
+}  // namespace
+
+int GdiObjectCount() {
+    if (!RunningOnWine()) return static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
+    const unsigned char* table = WineGdiTable();
+    if (!table) return -1;
+    int count = 0;
+    for (size_t i = 0; i < kWineGdiSlots; ++i) {
+        WineGdiEntry e;
+        std::memcpy(&e, table + i * sizeof(WineGdiEntry), sizeof(e));
+        if (e.type != 0 && !(e.unique & kStockFlag)) ++count;
+    }
+    return count;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Processes
+
+Process::~Process() {
+    if (!process) return;
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+        TerminateProcess(process, 1);
+        WaitForSingleObject(process, 5000);
+    }
+    CloseHandle(process);
+}
+
+bool Process::WaitExit(int timeoutMs) {
+    if (!process) return false;
+    const auto deadline = Clock::now() + Ms(timeoutMs);
+    for (;;) {
+        // Keep pumping: the process may send messages to this thread's windows (broadcasts, DDE) and
+        // would hang on an unpumped queue.
+        const DWORD r = MsgWaitForMultipleObjectsEx(1, &process, static_cast<DWORD>(MsLeft(deadline)),
+                                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (r == WAIT_OBJECT_0) return true;
+        if (r != WAIT_OBJECT_0 + 1) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+        PumpPending();
+        if (MsLeft(deadline) == 0) return WaitForSingleObject(process, 0) == WAIT_OBJECT_0;
+    }
+}
+
+DWORD Process::ExitCode() const {
+    DWORD code = 0;
+    if (!process || !GetExitCodeProcess(process, &code)) return 0;
+    return code;
+}
+
+std::unique_ptr<Process> Launch(const std::wstring& exePath, const std::wstring& args) {
+    std::wstring cmd = L"\"" + exePath + L"\"";
+    if (!args.empty()) cmd += L" " + args;
+    std::vector<wchar_t> cmdBuf(cmd.begin(), cmd.end());
+    cmdBuf.push_back(L'\0');  // CreateProcessW may write into the command line
+    STARTUPINFOW si = {};
+    si.cb = sizeof(si);
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessW(exePath.c_str(), cmdBuf.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    std::unique_ptr<Process> p(new Process);
+    p->process = pi.hProcess;
+    p->pid = pi.dwProcessId;
+    return p;
+}
+
+namespace {
+
+struct WindowQuery {
+    DWORD pid;
+    const std::wstring* title;
+    HWND found;
+};
+
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lp) {
+    auto* q = reinterpret_cast<WindowQuery*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    if (pid != q->pid || WindowText(hwnd) != *q->title) return TRUE;
+    q->found = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+HWND FindTopWindowOfProcess(DWORD pid, const std::wstring& title) {
+    WindowQuery q{pid, &title, nullptr};
+    EnumWindows(MatchWindow, reinterpret_cast<LPARAM>(&q));
+    return q.found;
+}
+
+std::wstring ExeDir() {
+    std::vector<wchar_t> buf(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameW(nullptr, buf.data(), static_cast<DWORD>(buf.size()));
+        if (n == 0) return std::wstring();
+        if (n < buf.size()) {
+            std::wstring path(buf.data(), n);
+            const size_t slash = path.find_last_of(L"\\/");
+            return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+        }
+        buf.resize(buf.size() * 2);
+    }
+}
+
+}  // namespace harness
