@@ -182,7 +182,8 @@ void frmVLc1::timREC_Timer() {
         EndRecording(L"録画が中止されました。");
         return;
     }
-    ShowWindow(hWnd(), SW_SHOW);
+    // Showing a window that is already shown only costs a round trip to the window system.
+    if (!IsWindowVisible(hWnd())) ShowWindow(hWnd(), SW_SHOW);
     if (VL.WinLock != 1) GetCursorPos(&CapturePoint);
     ScreenDC = GetDC(nullptr);
     MemoryDC = CreateCompatibleDC(ScreenDC);

@@ -127,6 +127,9 @@ void Form::Show() {
 void Form::ShowModal() {
     Load();
     if (!hwnd_) return;
+    // A modal show ends when the form hides; one that is already up is shown afresh, so that its
+    // activation runs and it can end.
+    if (IsWindowVisible(hwnd_)) Hide();
     ModalContext ctx{hwnd_, {}};
     EnumThreadWindows(GetCurrentThreadId(), &DisableForModal, reinterpret_cast<LPARAM>(&ctx));
     HWND previous = GetActiveWindow();

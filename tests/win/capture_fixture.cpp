@@ -1,0 +1,79 @@
+#include "capture_fixture.h"
+
+void CaptureTest::SetUp() {
+    AppTest::SetUp();
+    Start();
+    ASSERT_EQ(VL.BytesPerPixel, 4) << "these tests read 32-bit screen pixels";
+    VL.KeyTimer = 50;
+    VL.RecTimer = 100;
+}
+
+void CaptureTest::EnterStandby() {
+    main->mcSTART_Click();
+    ASSERT_TRUE(harness::WaitUntil(
+        [this] {
+            return VL.RunState == 1 && capture.timKEYIN.Enabled() && capture.WindowState() == rt::kMinimized;
+        },
+        5000));
+}
+
+bool CaptureTest::WaitIdle(int timeoutMs) {
+    return harness::WaitUntil(
+        [this] {
+            return VL.RunState == 0 && !capture.timKEYIN.Enabled() && !capture.timREC.Enabled() &&
+                   !capture.timPLAY.Enabled();
+        },
+        timeoutMs);
+}
+
+std::vector<unsigned char> CaptureTest::FrameBytes(int frame) const {
+    int32_t bytes = 0;
+    const BYTE* block = Frame_Block(frame, &bytes);
+    if (!block) return {};
+    return std::vector<unsigned char>(block, block + bytes);
+}
+
+void CaptureTest::ExpectFrameShowsPattern(int frame, POINT anchor, int px, int py, int seed) const {
+    const std::vector<unsigned char> bytes = FrameBytes(frame);
+    ASSERT_EQ(bytes.size(), static_cast<size_t>(VL.PicWidth) * VL.PicHeight * 4);
+    int bad = 0, minI = 9999, minJ = 9999, maxI = -1, maxJ = -1;
+    for (int j = 0; j < VL.PicHeight; ++j) {
+        for (int i = 0; i < VL.PicWidth; ++i) {
+            const COLORREF want = harness::PatternColor(anchor.x - px + i, anchor.y - py + j, seed);
+            const unsigned char* p = &bytes[(static_cast<size_t>(j) * VL.PicWidth + i) * 4];
+            if (RGB(p[2], p[1], p[0]) != want) {
+                ++bad;
+                minI = std::min(minI, i);
+                maxI = std::max(maxI, i);
+                minJ = std::min(minJ, j);
+                maxJ = std::max(maxJ, j);
+            }
+        }
+    }
+    EXPECT_EQ(bad, 0) << "frame " << frame << " box " << minI << "," << minJ << "-" << maxI << "," << maxJ;
+}
+
+void CaptureTest::FillFrame(int frame, COLORREF color) {
+    int32_t bytes = 0;
+    BYTE* block = Frame_Block(frame, &bytes);
+    ASSERT_NE(block, nullptr);
+    for (int32_t b = 0; b + 3 < bytes; b += 4) {
+        block[b] = GetBValue(color);
+        block[b + 1] = GetGValue(color);
+        block[b + 2] = GetRValue(color);
+        block[b + 3] = 0;
+    }
+}
+
+COLORREF CaptureTest::PreviewColor() const {
+    POINT p = {VL.PicWidth / 2, VL.PicHeight / 2};
+    ClientToScreen(capture.PicCAPT.hWnd(), &p);
+    return harness::ScreenPixel(p.x, p.y);
+}
+
+void CaptureTest::RecordAt(POINT cursor) {
+    ASSERT_TRUE(harness::SetCursorStable(cursor.x, cursor.y));
+    EnterStandby();
+    harness::TapKey(VK_F11);
+    ASSERT_TRUE(WaitIdle());
+}
