@@ -100,24 +100,11 @@ void frmVLc1::ActivateSteps() {
             SetTop((rt::ScreenHeightTwips() - Height()) / 2);
             return;
         case 1:
-            VL.FrameCursor = 0;
-            // Forget presses made before the standby began.
-            GetAsyncKeyState(VL.KeyCancel);
-            GetAsyncKeyState(VL.KeyStart);
-            PicCAPT.SetAutoRedraw(false);
-            timKEYIN.SetEnabled(true);
-            VL.RunState = 1;
-            VL.CancelRequest = kFalse;
+            BeginActivity(false, timKEYIN, 1);
             SetWindowState(rt::kMinimized);
             break;
         case 2:
-            VL.FrameCursor = 0;
-            GetAsyncKeyState(VL.KeyCancel);
-            GetAsyncKeyState(VL.KeyStart);
-            PicCAPT.SetAutoRedraw(true);
-            timPLAY.SetEnabled(true);
-            VL.RunState = 2;
-            VL.CancelRequest = kFalse;
+            BeginActivity(true, timPLAY, 2);
             break;
         case 3:
             VL.PicWidth = SavedPicWidth;
@@ -132,6 +119,17 @@ void frmVLc1::ActivateSteps() {
     VL.CaptureMode = 0;
     MaxLeft = vintrel::SaturatingSub(VL.ScreenWidth, VL.PicWidth);
     MaxTop = vintrel::SaturatingSub(VL.ScreenHeight, VL.PicHeight);
+}
+
+void frmVLc1::BeginActivity(bool persistentImage, rt::Timer& timer, int16_t runState) {
+    VL.FrameCursor = 0;
+    // Forget key presses made before the activity began.
+    GetAsyncKeyState(VL.KeyCancel);
+    GetAsyncKeyState(VL.KeyStart);
+    PicCAPT.SetAutoRedraw(persistentImage);
+    timer.SetEnabled(true);
+    VL.RunState = runState;
+    VL.CancelRequest = kFalse;
 }
 
 void frmVLc1::Form_QueryUnload(int16_t& cancel, int unloadMode) {

@@ -38,6 +38,8 @@ class frmVLc1 : public rt::Form {
 
   private:
     void ActivateSteps();
+    // Standby and playback begin alike: first frame next, earlier key presses forgotten, one timer on.
+    void BeginActivity(bool persistentImage, rt::Timer& timer, int16_t runState);
     void FitToFrameSize();
     void EndRecording(const wchar_t* message);
     void EndPlayback();

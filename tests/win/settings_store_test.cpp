@@ -7,7 +7,19 @@ namespace {
 struct Loaded {
     int32_t picWidth, picHeight;
     int16_t framemax, keyTimer, recTimer, keyStart, keyCancel, winLock;
+    bool operator==(const Loaded& o) const {
+        return picWidth == o.picWidth && picHeight == o.picHeight && framemax == o.framemax &&
+               keyTimer == o.keyTimer && recTimer == o.recTimer && keyStart == o.keyStart &&
+               keyCancel == o.keyCancel && winLock == o.winLock;
+    }
 };
+
+void PrintTo(const Loaded& v, std::ostream* os) {
+    *os << v.picWidth << "x" << v.picHeight << " frames " << v.framemax << " key " << v.keyTimer << "ms rec "
+        << v.recTimer << "ms start " << v.keyStart << " cancel " << v.keyCancel << " lock " << v.winLock;
+}
+
+const Loaded kDefaults = {128, 96, 10, 100, 100, 122, 123, 0};
 
 Loaded LoadNow() {
     VL = mdlVL1{};
@@ -28,15 +40,7 @@ class SettingStoreTest : public testing::Test {
 }  // namespace
 
 TEST_F(SettingStoreTest, EmptyStoreGivesTheDefaults) {
-    Loaded v = LoadNow();
-    EXPECT_EQ(v.picWidth, 128);
-    EXPECT_EQ(v.picHeight, 96);
-    EXPECT_EQ(v.framemax, 10);
-    EXPECT_EQ(v.keyTimer, 100);
-    EXPECT_EQ(v.recTimer, 100);
-    EXPECT_EQ(v.keyStart, 122);
-    EXPECT_EQ(v.keyCancel, 123);
-    EXPECT_EQ(v.winLock, 0);
+    EXPECT_EQ(LoadNow(), kDefaults);
     // Loading reads; it never writes the store.
     EXPECT_EQ(StoredSetting(L"PicWidth"), L"<none>");
 }
@@ -46,15 +50,7 @@ TEST_F(SettingStoreTest, EachMissingKeyTakesItsOwnDefault) {
     StoreSetting(L"RecTimer", L"250");
     StoreSetting(L"KeyStart", L"65");  // outside the dialog's range: loaded as it is
     StoreSetting(L"WinLock", L"1");
-    Loaded v = LoadNow();
-    EXPECT_EQ(v.picWidth, 128);
-    EXPECT_EQ(v.picHeight, 200);
-    EXPECT_EQ(v.framemax, 10);
-    EXPECT_EQ(v.keyTimer, 100);
-    EXPECT_EQ(v.recTimer, 250);
-    EXPECT_EQ(v.keyStart, 65);
-    EXPECT_EQ(v.keyCancel, 123);
-    EXPECT_EQ(v.winLock, 1);
+    EXPECT_EQ(LoadNow(), (Loaded{128, 200, 10, 100, 250, 65, 123, 1}));
 }
 
 TEST_F(SettingStoreTest, GarbageAndValuesTooWideForTheirFieldTakeTheDefault) {
@@ -66,15 +62,7 @@ TEST_F(SettingStoreTest, GarbageAndValuesTooWideForTheirFieldTakeTheDefault) {
     StoreSetting(L"KeyStart", L" 112");
     StoreSetting(L"KeyCancel", L"-32769");
     StoreSetting(L"WinLock", L"yes");
-    Loaded v = LoadNow();
-    EXPECT_EQ(v.picWidth, 128);
-    EXPECT_EQ(v.picHeight, 96);
-    EXPECT_EQ(v.framemax, 10);
-    EXPECT_EQ(v.keyTimer, 100);
-    EXPECT_EQ(v.recTimer, 100);
-    EXPECT_EQ(v.keyStart, 122);
-    EXPECT_EQ(v.keyCancel, 123);
-    EXPECT_EQ(v.winLock, 0);
+    EXPECT_EQ(LoadNow(), kDefaults);
 }
 
 TEST_F(SettingStoreTest, ExtremesThatFitAreLoadedUnchanged) {
