@@ -1,5 +1,6 @@
 // The capture window's edges: size check, resources per tick, and frame stores that do not match.
 #include "capture_fixture.h"
+#include "platform/runtime.h"
 
 namespace {
 
@@ -198,4 +199,48 @@ TEST_F(CaptureSafetyTest, TheSixteenBitFrameCursorNeverWrapsPastTheLastFrame) {
     EXPECT_EQ(VL.FrameCursor, 32767);
     EXPECT_EQ(VL.RunState, 0);
     EXPECT_EQ(boxes->Count(), 0u);
+}
+
+TEST_F(CaptureSafetyTest, LoadsCentredOverTheMainWindowAndAnyOtherModeOnlyFits) {
+    RECT m, c;
+    GetWindowRect(main->hWnd(), &m);
+    GetWindowRect(capture.hWnd(), &c);
+    EXPECT_NEAR(c.left - m.left, ((m.right - m.left) - (c.right - c.left)) / 2, 1);
+    EXPECT_NEAR(c.top - m.top, ((m.bottom - m.top) - (c.bottom - c.top)) / 2, 1);
+    EXPECT_EQ(capture.ScaleWidthPx(), rt::TwipsToPixelsX(4680));
+    EXPECT_EQ(capture.ScaleHeightPx(), rt::TwipsToPixelsY(3195));
+
+    VL.CaptureMode = 7;
+    capture.Show();
+    ASSERT_TRUE(harness::WaitUntil([] { return VL.CaptureMode == 0; }, 5000));
+    harness::Pump(50);
+    // Fitted where it stood: the top-left corner stays, nothing is started.
+    RECT fitted;
+    GetWindowRect(capture.hWnd(), &fitted);
+    EXPECT_EQ(fitted.left, c.left);
+    EXPECT_EQ(fitted.top, c.top);
+    EXPECT_EQ(capture.ScaleWidthPx(), VL.PicWidth);
+    EXPECT_EQ(capture.ScaleHeightPx(), VL.PicHeight);
+    EXPECT_EQ(capture.MaxLeft, VL.ScreenWidth - VL.PicWidth);
+    EXPECT_EQ(VL.RunState, 0);
+    EXPECT_FALSE(capture.timKEYIN.Enabled() || capture.timREC.Enabled() || capture.timPLAY.Enabled());
+    EXPECT_EQ(boxes->Count(), 0u);
+}
+
+TEST_F(CaptureSafetyTest, TheTimerIsOffBeforeTheEndingMessageOpens) {
+    Reallocate(16, 16, 1);
+    bool timerOnWhileOpen = true;
+    int runStateWhileOpen = -1;
+    boxes->SetPolicy([&](const harness::BoxSeen&) {
+        timerOnWhileOpen = capture.timREC.Enabled();
+        runStateWhileOpen = VL.RunState;
+        return IDOK;
+    });
+    ReadyToRecord();
+    capture.timREC.SetEnabled(true);
+    ASSERT_TRUE(WaitIdle());
+    EXPECT_EQ(BoxLines(), std::vector<std::wstring>{BoxLine(L"キャプチャー", L"録画が終了しました。")});
+    EXPECT_FALSE(timerOnWhileOpen);
+    EXPECT_EQ(runStateWhileOpen, 1);
+    EXPECT_EQ(VL.RecordedCount, 1);
 }

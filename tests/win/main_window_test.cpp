@@ -294,3 +294,15 @@ TEST(SecondInstance, ShowsNoWindowRestoresTheFirstAndEnds) {
     EXPECT_TRUE(first->WaitExit(15000));
     EXPECT_EQ(first->ExitCode(), 0u);
 }
+
+TEST_F(MainWindowTest, WindowsEndingTheSessionClosesWithoutTheRefusal) {
+    Start();
+    const HWND window = main->hWnd();
+    EXPECT_NE(SendMessageW(window, WM_QUERYENDSESSION, 0, 0), 0);
+    SendMessageW(window, WM_ENDSESSION, TRUE, 0);
+    harness::Pump(100);
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_FALSE(capture.Loaded());
+    EXPECT_EQ(Frame_Available(), 0);
+    EXPECT_EQ(boxes->Count(), 0u);
+}
