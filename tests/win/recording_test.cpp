@@ -123,13 +123,14 @@ TEST_F(RecordingTest, FramesHoldTheScreenRectangleByteForByte) {
     VL.WinLock = 1;
     harness::PatternWindow pattern(300, 200, 200, 150, 7);
     ASSERT_TRUE(pattern.WaitPainted());
+    // What the screen holds there while the recording runs.
+    const auto screen = harness::ReadScreenBits(320, 230, 64, 48, 4);
     RecordAt({320, 230});
     EXPECT_BOXES(BoxLine(L"キャプチャー", kDone));
     EXPECT_EQ(VL.RecordedCount, 3);
     EXPECT_EQ(VL.FrameCursor, 4);
     EXPECT_FALSE(capture.Visible());
     EXPECT_EQ(capture.WindowState(), rt::kNormal);
-    const auto screen = harness::ReadScreenBits(320, 230, 64, 48, 4);
     for (int f = 1; f <= 3; ++f) {
         EXPECT_EQ(FrameBytes(f), screen) << "frame " << f;
         ExpectFrameShowsPattern(f, {320, 230}, 300, 200, 7);
