@@ -40,49 +40,68 @@ bool Reallocate(int32_t width, int32_t height, int16_t frames) {
     return Frame_Alloc();
 }
 
-// BitBlt from the screen into a memory bitmap and GetBitmapBits into a buffer: the part of a tick
-// that no implementation can avoid.
-double BareRead(int width, int height, int rounds) {
-    std::vector<BYTE> buffer(static_cast<size_t>(width) * height * VL.BytesPerPixel);
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
-    HGDIOBJ old = SelectObject(memory, bitmap);
-    double total = 0;
-    for (int i = 0; i < rounds; ++i) {
-        const double t0 = Now();
-        BitBlt(memory, 0, 0, width, height, screen, 0, 0, SRCCOPY);
-        GetBitmapBits(bitmap, static_cast<LONG>(buffer.size()), buffer.data());
-        total += Now() - t0;
+// One bare screen read: BitBlt from the screen into a memory bitmap and GetBitmapBits into a buffer,
+// the part of a tick that no implementation can avoid.
+struct BareReader {
+    BareReader(int width, int height)
+        : buffer(static_cast<size_t>(width) * height * VL.BytesPerPixel),
+          screen(GetDC(nullptr)),
+          memory(CreateCompatibleDC(screen)),
+          bitmap(CreateCompatibleBitmap(screen, width, height)),
+          old(SelectObject(memory, bitmap)),
+          width(width),
+          height(height) {}
+    ~BareReader() {
+        SelectObject(memory, old);
+        DeleteObject(bitmap);
+        DeleteDC(memory);
+        ReleaseDC(nullptr, screen);
     }
-    SelectObject(memory, old);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return total / rounds;
-}
-
-struct TickCost {
-    double mean;
-    double worst;
+    double Read(POINT at) {
+        const double t0 = Now();
+        BitBlt(memory, 0, 0, width, height, screen, at.x, at.y, SRCCOPY);
+        GetBitmapBits(bitmap, static_cast<LONG>(buffer.size()), buffer.data());
+        return Now() - t0;
+    }
+    std::vector<BYTE> buffer;
+    HDC screen;
+    HDC memory;
+    HBITMAP bitmap;
+    HGDIOBJ old;
+    int width, height;
 };
 
-TickCost RecordingTicks(frmVLc1& capture, int rounds) {
+struct Costs {
+    double bare;
+    double tickMean;
+    double tickWorst;
+};
+
+// Bare reads and recording ticks taken in turns, so that both see the same state of the display.
+Costs Measure(frmVLc1& capture, int rounds) {
+    BareReader bare(VL.PicWidth, VL.PicHeight);
     VL.FrameCursor = 0;
     VL.RunState = 1;
     VL.WinLock = 0;
     capture.MaxLeft = VL.ScreenWidth - VL.PicWidth;
     capture.MaxTop = VL.ScreenHeight - VL.PicHeight;
-    double total = 0, worst = 0;
+    Costs c = {0, 0, 0};
     for (int i = 0; i < rounds; ++i) {
+        POINT at;
+        GetCursorPos(&at);
+        at.x = std::min<LONG>(at.x, capture.MaxLeft);
+        at.y = std::min<LONG>(at.y, capture.MaxTop);
+        c.bare += bare.Read(at);
         const double t0 = Now();
         capture.timREC_Timer();
         const double t = Now() - t0;
-        total += t;
-        worst = std::max(worst, t);
+        c.tickMean += t;
+        c.tickWorst = std::max(c.tickWorst, t);
     }
     VL.RunState = 0;
-    return {total / rounds, worst};
+    c.bare /= rounds;
+    c.tickMean /= rounds;
+    return c;
 }
 
 double RecordingDrift(frmVLc1& capture, int frames, int interval) {
@@ -125,14 +144,12 @@ int main() {
             std::printf("%dx%d: frame store could not be allocated\n", size[0], size[1]);
             continue;
         }
-        BareRead(size[0], size[1], 5);  // warm-up
-        RecordingTicks(capture, 5);
-        const double bare = BareRead(size[0], size[1], rounds);
-        const TickCost tick = RecordingTicks(capture, rounds);
+        Measure(capture, 5);  // warm-up
+        const Costs c = Measure(capture, rounds);
         char name[32];
         std::snprintf(name, sizeof(name), "%dx%d", size[0], size[1]);
-        std::printf("%-12s %12.3f %14.3f %15.3f %10.2f\n", name, bare, tick.mean, tick.worst,
-                    tick.mean / bare);
+        std::printf("%-12s %12.3f %14.3f %15.3f %10.2f\n", name, c.bare, c.tickMean, c.tickWorst,
+                    c.tickMean / c.bare);
     }
     if (Reallocate(128, 96, 50)) {
         const double elapsed = RecordingDrift(capture, 50, 100);

@@ -11,6 +11,7 @@ namespace {
 // Form_Activate runs from a posted message, so that it never runs inside the window system's own
 // activation processing (it may open a message box).
 const UINT kMsgActivate = WM_APP + 0x100;
+const wchar_t kFormClass[] = L"VintrelForm";
 
 int g_loadedForms = 0;
 // The form that last received Form_Activate; cleared when it is hidden or minimized, so that the
@@ -37,14 +38,15 @@ Form::Form() = default;
 
 Form::~Form() {
     if (hwnd_) {
+        // The window outlives no form: it goes now, without events.
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
+        --g_loadedForms;
     }
     if (g_lastActive == this) g_lastActive = nullptr;
 }
 
 const wchar_t* Form::WindowClass() {
-    static const wchar_t* const kName = L"VintrelForm";
     static bool registered = false;
     if (!registered) {
         WNDCLASSEXW wc = {};
@@ -54,18 +56,18 @@ const wchar_t* Form::WindowClass() {
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-        wc.lpszClassName = kName;
+        wc.lpszClassName = kFormClass;
         RegisterClassExW(&wc);
         registered = true;
     }
-    return kName;
+    return kFormClass;
 }
 
 Form* FormFromHandle(HWND hwnd) {
     if (!hwnd) return nullptr;
     wchar_t cls[32] = {};
     GetClassNameW(hwnd, cls, 32);
-    if (lstrcmpW(cls, L"VintrelForm") != 0) return nullptr;
+    if (lstrcmpW(cls, kFormClass) != 0) return nullptr;
     return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 
