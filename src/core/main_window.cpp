@@ -90,64 +90,37 @@ void frmVLm1::MDIForm_Unload() {
 }
 
 bool frmVLm1::OnFrameMessage(UINT msg, WPARAM wp, LPARAM /*lp*/, LRESULT& result) {
+    static const struct {
+        WORD id;
+        void (frmVLm1::*click)();
+    } kCommands[] = {
+        {IDM_mfSAVE, &frmVLm1::mfSAVE_Click},
+        {IDM_mfALLSAVE, &frmVLm1::mfALLSAVE_Click},
+        {IDM_mfPRINT, &frmVLm1::mfPRINT_Click},
+        {IDM_mfEXIT, &frmVLm1::mfEXIT_Click},
+        {IDM_mePLAY, &frmVLm1::mePLAY_Click},
+        {IDM_meALL, &frmVLm1::meALL_Click},
+        {IDM_meCOMPACT, &frmVLm1::meCOMPACT_Click},
+        {IDM_meCANCEL, &frmVLm1::meCANCEL_Click},
+        {IDM_mcSTART, &frmVLm1::mcSTART_Click},
+        {IDM_mcCANCEL, &frmVLm1::mcCANCEL_Click},
+        {IDM_mtEST, &frmVLm1::mtEST_Click},
+        {IDM_mtESTDEL, &frmVLm1::mtESTDEL_Click},
+        {IDM_mwHorizontal, &frmVLm1::mwHorizontal_Click},
+        {IDM_mwCascade, &frmVLm1::mwCascade_Click},
+        {IDM_mwDELETE, &frmVLm1::mwDELETE_Click},
+        {IDM_mhHLP, &frmVLm1::mhHLP_Click},
+        {IDM_mhVER, &frmVLm1::mhVER_Click},
+    };
     if (msg != WM_COMMAND || HIWORD(wp) != 0) return false;
-    switch (LOWORD(wp)) {
-        case IDM_mfSAVE:
-            mfSAVE_Click();
-            break;
-        case IDM_mfALLSAVE:
-            mfALLSAVE_Click();
-            break;
-        case IDM_mfPRINT:
-            mfPRINT_Click();
-            break;
-        case IDM_mfEXIT:
-            mfEXIT_Click();
-            break;
-        case IDM_mePLAY:
-            mePLAY_Click();
-            break;
-        case IDM_meALL:
-            meALL_Click();
-            break;
-        case IDM_meCOMPACT:
-            meCOMPACT_Click();
-            break;
-        case IDM_meCANCEL:
-            meCANCEL_Click();
-            break;
-        case IDM_mcSTART:
-            mcSTART_Click();
-            break;
-        case IDM_mcCANCEL:
-            mcCANCEL_Click();
-            break;
-        case IDM_mtEST:
-            mtEST_Click();
-            break;
-        case IDM_mtESTDEL:
-            mtESTDEL_Click();
-            break;
-        case IDM_mwHorizontal:
-            mwHorizontal_Click();
-            break;
-        case IDM_mwCascade:
-            mwCascade_Click();
-            break;
-        case IDM_mwDELETE:
-            mwDELETE_Click();
-            break;
-        case IDM_mhHLP:
-            mhHLP_Click();
-            break;
-        case IDM_mhVER:
-            mhVER_Click();
-            break;
-        default:
-            return false;
+    for (const auto& command : kCommands) {
+        if (command.id == LOWORD(wp)) {
+            (this->*command.click)();
+            result = 0;
+            return true;
+        }
     }
-    result = 0;
-    return true;
+    return false;
 }
 
 bool frmVLm1::Busy_Refused(const wchar_t* title) {

@@ -77,3 +77,9 @@ void CaptureTest::RecordAt(POINT cursor) {
     harness::TapKey(VK_F11);
     ASSERT_TRUE(WaitIdle());
 }
+
+void CaptureTest::RecordUntilFrame(int frame) {
+    EnterStandby();
+    harness::TapKey(VK_F11);
+    ASSERT_TRUE(harness::WaitUntil([frame] { return VL.FrameCursor == frame; }, 5000));
+}

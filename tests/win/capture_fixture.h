@@ -20,8 +20,10 @@ class CaptureTest : public AppTest {
     void FillFrame(int frame, COLORREF color);
     // The colour the screen shows at the centre of the capture window's picture box.
     COLORREF PreviewColor() const;
-    // Records `frames` frames with the lock on, at the cursor position, pressing the real start key.
+    // Records at the cursor position with the real start key, until the recording ends.
     void RecordAt(POINT cursor);
+    // Starts a recording with the real start key and waits until frame `frame` has been taken.
+    void RecordUntilFrame(int frame);
 };
 
 // Expects exactly these message boxes, as "title|text" lines.

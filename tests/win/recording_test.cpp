@@ -185,18 +185,14 @@ TEST_F(RecordingTest, AFullScreenWidthAlwaysStartsAtTheLeftEdge) {
 
 TEST_F(RecordingTest, CancellingAfterSomeFramesKeepsThatManyByKeyOrMenu) {
     VL.RecTimer = 250;
-    EnterStandby();
-    harness::TapKey(VK_F11);
-    ASSERT_TRUE(harness::WaitUntil([] { return VL.FrameCursor == 3; }, 5000));
+    RecordUntilFrame(3);
     harness::TapKey(VK_F12);
     ASSERT_TRUE(WaitIdle());
     EXPECT_BOXES(BoxLine(L"キャプチャー", kCancelled));
     EXPECT_EQ(VL.RecordedCount, 3);
 
     boxes->Clear();
-    EnterStandby();
-    harness::TapKey(VK_F11);
-    ASSERT_TRUE(harness::WaitUntil([] { return VL.FrameCursor == 2; }, 5000));
+    RecordUntilFrame(2);
     main->mcCANCEL_Click();
     ASSERT_TRUE(WaitIdle());
     EXPECT_BOXES(BoxLine(L"キャプチャー", kCancelled));
@@ -213,9 +209,7 @@ TEST_F(RecordingTest, OneFrameThenTheEndMessage) {
 TEST_F(RecordingTest, ACancelOnTheTickPastTheLastFrameCountsAsComplete) {
     Reallocate(32, 32, 2);
     VL.RecTimer = 300;
-    EnterStandby();
-    harness::TapKey(VK_F11);
-    ASSERT_TRUE(harness::WaitUntil([] { return VL.FrameCursor == 2; }, 5000));
+    RecordUntilFrame(2);
     main->mcCANCEL_Click();
     ASSERT_TRUE(WaitIdle());
     EXPECT_BOXES(BoxLine(L"キャプチャー", kDone));
