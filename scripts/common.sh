@@ -48,17 +48,19 @@ start_session() {
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export LANG=ja_JP.UTF-8
-    local display
-    for display in $(seq 90 140); do
-        [ -e "/tmp/.X11-unix/X$display" ] || [ -e "/tmp/.X$display-lock" ] || break
-    done
-    Xvfb ":$display" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+    # Xvfb picks a free display itself and names it once it is ready, so that runs started at the
+    # same moment never share a screen.
+    local numfile display=""
+    numfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 &
     XVFB_PID=$!
-    export DISPLAY=":$display"
-    for _ in $(seq 1 100); do
-        xdpyinfo >/dev/null 2>&1 && break
-        sleep 0.1
+    for _ in $(seq 1 200); do
+        if [ "$(wc -l <"$numfile")" -ge 1 ]; then display=$(tr -dc '0-9' <"$numfile"); break; fi
+        sleep 0.05
     done
+    rm -f "$numfile"
+    [ -n "$display" ] || { echo "Xvfb did not start" >&2; return 1; }
+    export DISPLAY=":$display"
     trap stop_session EXIT
     rm -rf "$WINEPREFIX"
     mkdir -p "$WINEPREFIX"
