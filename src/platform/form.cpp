@@ -11,6 +11,10 @@ namespace {
 // Form_Activate runs from a posted message, so that it never runs inside the window system's own
 // activation processing (it may open a message box).
 const UINT kMsgActivate = WM_APP + 0x100;
+// Windows activates the next window when the active one is minimized; Wine leaves the minimized
+// window active without a focus, so that keystrokes meant for the application reach it instead (and
+// Enter restores it). A minimized form hands the activation on itself, after its minimizing is done.
+const UINT kMsgMinimized = WM_APP + 0x101;
 const wchar_t kFormClass[] = L"VintrelForm";
 
 int g_loadedForms = 0;
@@ -30,6 +34,17 @@ BOOL CALLBACK DisableForModal(HWND w, LPARAM p) {
         c->disabled.push_back(w);
     }
     return TRUE;
+}
+
+// The highest visible, enabled, not minimized window of this thread that can take the activation.
+HWND NextWindowToActivate(HWND minimized) {
+    for (HWND w = GetWindow(minimized, GW_HWNDFIRST); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (w == minimized || GetWindowThreadProcessId(w, nullptr) != GetCurrentThreadId()) continue;
+        if (!IsWindowVisible(w) || !IsWindowEnabled(w) || IsIconic(w)) continue;
+        if (GetWindowLongPtrW(w, GWL_EXSTYLE) & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW)) continue;
+        return w;
+    }
+    return nullptr;
 }
 
 }  // namespace
@@ -360,7 +375,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             }
             break;
         case WM_SIZE:
-            if (wp == SIZE_MINIMIZED && g_lastActive == this) g_lastActive = nullptr;
+            if (wp == SIZE_MINIMIZED) {
+                if (g_lastActive == this) g_lastActive = nullptr;
+                PostMessageW(hwnd, kMsgMinimized, 0, 0);
+            }
             break;
         case WM_TIMER: {
             bool mine = false;
@@ -396,6 +414,12 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         default:
             if (msg == kMsgActivate) {
                 if (IsWindowVisible(hwnd)) RunHandler([&] { Form_Activate(); });
+                return 0;
+            }
+            if (msg == kMsgMinimized) {
+                if (IsIconic(hwnd) && GetActiveWindow() == hwnd) {
+                    if (HWND next = NextWindowToActivate(hwnd)) SetForegroundWindow(next);
+                }
                 return 0;
             }
             break;

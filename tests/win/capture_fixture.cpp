@@ -15,6 +15,8 @@ void CaptureTest::EnterStandby() {
             return VL.RunState == 1 && capture.timKEYIN.Enabled() && capture.WindowState() == rt::kMinimized;
         },
         5000));
+    // The main window has taken the activation back; the screen must still show the patterns.
+    ASSERT_TRUE(harness::PatternWindow::RestackAll());
 }
 
 bool CaptureTest::WaitIdle(int timeoutMs) {

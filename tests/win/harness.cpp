@@ -185,6 +185,7 @@ struct BoxWatcher::Impl {
     bool stop = false;
     std::function<int(const BoxSeen&)> policy;
     int answerDelayMs = 30;
+    bool answerByClick = false;
     std::vector<BoxSeen> seen;
     size_t firstSerial = 0;  // serial of seen[0]; Clear() moves it past everything recorded so far
     size_t nextSerial = 0;
@@ -228,19 +229,25 @@ struct BoxWatcher::Impl {
             if (l.answered) continue;
             std::function<int(const BoxSeen&)> choose;
             int delayMs;
+            bool byClick;
             {
                 std::lock_guard<std::mutex> lock(mutex);
                 choose = policy;
                 delayMs = answerDelayMs;
+                byClick = answerByClick;
             }
             if (now - l.firstSeen < Ms(delayMs)) continue;
             // The policy runs unlocked so that it may call Seen() or Count().
             const int id = choose ? choose(l.record) : DefaultChoice(l.record);
             if (id == 0) continue;
-            // WM_COMMAND is what a button click sends; unlike BM_CLICK it does not depend on the box being
-            // the active window.
-            PostMessageW(l.hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
-                         reinterpret_cast<LPARAM>(GetDlgItem(l.hwnd, id)));
+            if (byClick) {
+                if (!ClickIfReachable(GetDlgItem(l.hwnd, id))) continue;
+            } else {
+                // WM_COMMAND is what a button click sends; unlike BM_CLICK it does not depend on the box
+                // being the active window.
+                PostMessageW(l.hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                             reinterpret_cast<LPARAM>(GetDlgItem(l.hwnd, id)));
+            }
             l.answered = true;
             l.record.clickedId = id;
             std::lock_guard<std::mutex> lock(mutex);
@@ -271,6 +278,11 @@ void BoxWatcher::SetPolicy(std::function<int(const BoxSeen&)> policy) {
 void BoxWatcher::SetAnswerDelayMs(int ms) {
     std::lock_guard<std::mutex> lock(impl_->mutex);
     impl_->answerDelayMs = ms;
+}
+
+void BoxWatcher::SetAnswerByClick(bool click) {
+    std::lock_guard<std::mutex> lock(impl_->mutex);
+    impl_->answerByClick = click;
 }
 
 std::vector<BoxSeen> BoxWatcher::Seen() const {
@@ -351,6 +363,36 @@ void TapKey(WORD vk, int holdMs) {
     Pump(holdMs);
 }
 
+namespace {
+
+void SendMouse(int x, int y, DWORD button) {
+    // Absolute coordinates are 0..65535 across the primary screen; rounding up maps back to (x, y).
+    const int w = std::max(GetSystemMetrics(SM_CXSCREEN), 1), h = std::max(GetSystemMetrics(SM_CYSCREEN), 1);
+    INPUT in = {};
+    in.type = INPUT_MOUSE;
+    in.mi.dx = static_cast<LONG>((static_cast<int64_t>(x) * 65536 + w - 1) / w);
+    in.mi.dy = static_cast<LONG>((static_cast<int64_t>(y) * 65536 + h - 1) / h);
+    in.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | button;
+    SendInput(1, &in, sizeof(INPUT));
+}
+
+}  // namespace
+
+void ClickAt(int x, int y) {
+    SendMouse(x, y, 0);
+    SendMouse(x, y, MOUSEEVENTF_LEFTDOWN);
+    SendMouse(x, y, MOUSEEVENTF_LEFTUP);
+}
+
+bool ClickIfReachable(HWND window) {
+    RECT r;
+    if (!window || !GetWindowRect(window, &r)) return false;
+    const POINT centre = {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    if (WindowFromPoint(centre) != window) return false;
+    ClickAt(centre.x, centre.y);
+    return true;
+}
+
 bool SetCursorStable(int x, int y, int timeoutMs) {
     constexpr int kStableReads = 3;
     constexpr int kRetryMs = 200;  // a warp can be lost while the display catches up; repeat it
@@ -396,6 +438,11 @@ COLORREF PatternColor(int i, int j, int seed) {
 namespace {
 
 const wchar_t kPatternClass[] = L"VintrelHarnessPattern";
+
+std::vector<PatternWindow*>& LivePatterns() {
+    static std::vector<PatternWindow*> live;
+    return live;
+}
 
 }  // namespace
 
@@ -461,10 +508,25 @@ PatternWindow::PatternWindow(int x, int y, int w, int h, int seed)
         ShowWindow(hwnd_, SW_SHOWNOACTIVATE);
         UpdateWindow(hwnd_);
     }
+    LivePatterns().push_back(this);
 }
 
 PatternWindow::~PatternWindow() {
+    auto& live = LivePatterns();
+    live.erase(std::remove(live.begin(), live.end(), this), live.end());
     if (hwnd_) DestroyWindow(hwnd_);
+}
+
+bool PatternWindow::RestackAll(int timeoutMs) {
+    bool painted = true;
+    for (PatternWindow* p : LivePatterns()) {
+        // Only a change of order reaches the display; the window stays topmost throughout.
+        const UINT flags = SWP_NOACTIVATE | SWP_NOMOVE | SWP_NOSIZE;
+        SetWindowPos(p->hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, flags);
+        SetWindowPos(p->hwnd_, HWND_TOPMOST, 0, 0, 0, 0, flags);
+        painted = p->WaitPainted(timeoutMs) && painted;
+    }
+    return painted;
 }
 
 bool PatternWindow::WaitPainted(int timeoutMs) {

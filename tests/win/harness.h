@@ -56,6 +56,10 @@ class BoxWatcher {
     void SetPolicy(std::function<int(const BoxSeen&)> policy);
     // How long to wait after seeing a box before asking the policy (default 30 ms).
     void SetAnswerDelayMs(int ms);
+    // Answer like a user: a real mouse click on the button, and only while the button is the window
+    // the user sees at that point. A box hidden behind another window then stays unanswered. Off by
+    // default: the click moves the cursor, and the answer is then also a real input event.
+    void SetAnswerByClick(bool click);
     std::vector<BoxSeen> Seen() const;
     size_t Count() const;
     void Clear();
@@ -74,6 +78,11 @@ void KeyUp(WORD vk);
 // Presses vk, pumps for holdMs, releases it, then pumps holdMs again so the release is seen before
 // whatever comes next.
 void TapKey(WORD vk, int holdMs = 100);
+// A real left click at screen point (x, y): the pointer moves there with the press, so the click
+// lands where asked even while a warp of the pointer is still on its way.
+void ClickAt(int x, int y);
+// Clicks the centre of a window when it is the one visible there; false (and no click) otherwise.
+bool ClickIfReachable(HWND window);
 // Sets the cursor and waits until GetCursorPos reads it back (stable over a few reads).
 bool SetCursorStable(int x, int y, int timeoutMs = 2000);
 
@@ -93,6 +102,10 @@ class PatternWindow {
     HWND hwnd() const { return hwnd_; }
     // Pumps until the screen shows the pattern at the corners and the centre.
     bool WaitPainted(int timeoutMs = 3000);
+    // Puts every pattern window of this thread back on top of the display and waits until each shows
+    // its pattern. Under Wine a window that becomes active is raised above the topmost ones on the X
+    // display, though not in the window order, and would hide the pattern from a screen reader.
+    static bool RestackAll(int timeoutMs = 3000);
 
   private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);

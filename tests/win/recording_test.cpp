@@ -239,7 +239,12 @@ TEST_F(RecordingTest, GuardedCommandsRefuseDuringStandbyAndRecording) {
     const std::wstring minimized =
         L"待機中に、最大表示はできません。\rキャプチャー待機をキャンセルしてください。";
     VL.RecordedCount = 1;
+    boxes->SetAnswerByClick(true);  // a box the user cannot see stays unanswered
     EnterStandby();
+    // Keys typed now go to the main window: the minimized window would take Enter as a restore.
+    ASSERT_TRUE(harness::WaitUntil([this] { return GetActiveWindow() == main->hWnd(); }, 5000));
+    harness::TapKey(VK_RETURN);
+    EXPECT_EQ(capture.WindowState(), rt::kMinimized);
     for (int phase = 0; phase < 2; ++phase) {
         for (auto [click, title] :
              {std::pair{&frmVLm1::mcSTART_Click, L"録画"}, {&frmVLm1::mePLAY_Click, L"再生"}}) {
