@@ -24,4 +24,12 @@ int32_t WindowExtentFrom(int32_t pixels) {
     return std::clamp<int32_t>(pixels, 0, 32767);
 }
 
+ScreenPoint AnchorLimitOn(const MonitorBounds& monitor, int32_t width, int32_t height) {
+    return {SaturatingSub(monitor.right, width), SaturatingSub(monitor.bottom, height)};
+}
+
+ScreenPoint LimitAnchor(ScreenPoint anchor, ScreenPoint limit) {
+    return {std::min(anchor.x, limit.x), std::min(anchor.y, limit.y)};
+}
+
 }  // namespace vintrel

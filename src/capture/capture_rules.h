@@ -18,4 +18,25 @@ int32_t TimerIntervalFrom(int16_t milliseconds);
 // A window extent in pixels for fitting a form to a frame size: within what a window can have.
 int32_t WindowExtentFrom(int32_t pixels);
 
+// A point in screen pixels; on a desktop of several monitors it can be negative.
+struct ScreenPoint {
+    int32_t x;
+    int32_t y;
+};
+
+// A monitor's bounds in screen pixels (right and bottom exclusive).
+struct MonitorBounds {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+
+// The largest top-left corner a width x height capture rectangle may take on this monitor, so that
+// it never reaches past the monitor's right or bottom edge.
+ScreenPoint AnchorLimitOn(const MonitorBounds& monitor, int32_t width, int32_t height);
+
+// The anchor moved left and up to the limit where it lies beyond it; it is never moved right or down.
+ScreenPoint LimitAnchor(ScreenPoint anchor, ScreenPoint limit);
+
 }  // namespace vintrel

@@ -144,6 +144,16 @@ void frmVLc1::Form_QueryUnload(int16_t& cancel, int unloadMode) {
     }
 }
 
+void frmVLc1::TakeCursorAnchor() {
+    GetCursorPos(&CapturePoint);
+    // The rectangle stays on the monitor the user points at, not only on the primary one.
+    const RECT m = rt::MonitorBoundsAt(CapturePoint);
+    const vintrel::ScreenPoint limit =
+        vintrel::AnchorLimitOn({m.left, m.top, m.right, m.bottom}, VL.PicWidth, VL.PicHeight);
+    MaxLeft = limit.x;
+    MaxTop = limit.y;
+}
+
 bool frmVLc1::CancelSeen() const {
     return GetAsyncKeyState(VL.KeyCancel) != 0 || VL.CancelRequest != 0;
 }
@@ -154,7 +164,7 @@ void frmVLc1::timKEYIN_Timer() {
         VL.RecordedCount = 0;
         ShowWindow(hWnd(), SW_SHOW);
         timREC.SetEnabled(true);
-        GetCursorPos(&CapturePoint);
+        TakeCursorAnchor();
     }
     if (CancelSeen()) {
         timKEYIN.SetEnabled(false);
@@ -182,13 +192,14 @@ void frmVLc1::timREC_Timer() {
     }
     // Showing a window that is already shown only costs a round trip to the window system.
     if (!IsWindowVisible(hWnd())) ShowWindow(hWnd(), SW_SHOW);
-    if (VL.WinLock != 1) GetCursorPos(&CapturePoint);
+    if (VL.WinLock != 1) TakeCursorAnchor();
     ScreenDC = GetDC(nullptr);
     MemoryDC = CreateCompatibleDC(ScreenDC);
     FrameBitmap = CreateCompatibleBitmap(ScreenDC, VL.PicWidth, VL.PicHeight);
     HGDIOBJ previous = SelectObject(MemoryDC, FrameBitmap);
-    if (CapturePoint.x > MaxLeft) CapturePoint.x = MaxLeft;
-    if (CapturePoint.y > MaxTop) CapturePoint.y = MaxTop;
+    const vintrel::ScreenPoint anchor =
+        vintrel::LimitAnchor({CapturePoint.x, CapturePoint.y}, {MaxLeft, MaxTop});
+    CapturePoint = {anchor.x, anchor.y};
     BitBlt(MemoryDC, 0, 0, VL.PicWidth, VL.PicHeight, ScreenDC, CapturePoint.x, CapturePoint.y, SRCCOPY);
     int32_t blockBytes = 0;
     if (BYTE* block = Frame_Block(cursor, &blockBytes)) {

@@ -25,6 +25,7 @@ class frmVLc1 : public rt::Form {
 
     // Top-left corner of the capture rectangle, in screen pixels.
     POINT CapturePoint = {0, 0};
+    // Largest anchor: for the primary screen once activated, then for the monitor of the cursor.
     int32_t MaxLeft = 0;
     int32_t MaxTop = 0;
     int32_t SavedPicWidth = 0;
@@ -41,6 +42,8 @@ class frmVLc1 : public rt::Form {
     // Standby and playback begin alike: first frame next, earlier key presses forgotten, one timer on.
     void BeginActivity(bool persistentImage, rt::Timer& timer, int16_t runState);
     void FitToFrameSize();
+    // Reads the cursor into CapturePoint and takes MaxLeft and MaxTop from the monitor it is on.
+    void TakeCursorAnchor();
     void EndRecording(const wchar_t* message);
     void EndPlayback();
     bool CancelSeen() const;

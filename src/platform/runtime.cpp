@@ -89,6 +89,13 @@ int ScreenHeightTwips() {
     return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN));
 }
 
+RECT MonitorBoundsAt(POINT p) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoW(MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST), &info)) return info.rcMonitor;
+    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+}
+
 void SetHelpFile(const std::wstring& path) {
     g_helpFile = path;
 }

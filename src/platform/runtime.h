@@ -52,6 +52,8 @@ int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
 int ScreenWidthTwips();
 int ScreenHeightTwips();
+// Bounds in pixels of the monitor that shows screen point p (the nearest one if none does).
+RECT MonitorBoundsAt(POINT p);
 
 // The application's help file, as registered at start-up.
 void SetHelpFile(const std::wstring& path);

@@ -30,3 +30,33 @@ TEST(CaptureArithmetic, IntervalsAndExtentsStayUsable) {
     EXPECT_EQ(WindowExtentFrom(-3), 0);
     EXPECT_EQ(WindowExtentFrom(100000), 32767);
 }
+
+TEST(CaptureArithmetic, TheRectangleStaysInsideTheMonitorUnderTheCursor) {
+    const MonitorBounds primary = {0, 0, 1024, 768};
+    const struct {
+        const char* layout;
+        MonitorBounds monitor;
+        ScreenPoint cursor;
+        ScreenPoint anchor;
+    } cases[] = {
+        {"single, inside", primary, {300, 200}, {300, 200}},
+        {"single, bottom-right corner", primary, {1023, 767}, {896, 672}},
+        {"right of the primary", {1024, 0, 2304, 1024}, {2303, 1023}, {2176, 928}},
+        {"right of the primary, near its left edge", {1024, 0, 2304, 1024}, {1030, 10}, {1030, 10}},
+        {"left of it, negative x", {-1280, 0, 0, 1024}, {-1, 1000}, {-128, 928}},
+        {"left of it, no lower limit", {-1280, 0, 0, 1024}, {-1280, 0}, {-1280, 0}},
+        {"above it, negative y", {0, -600, 800, 0}, {799, -1}, {672, -96}},
+        {"smaller, below and to the right", {1024, 768, 1664, 1248}, {1600, 1200}, {1536, 1152}},
+        {"as narrow as the rectangle", {2000, 0, 2128, 96}, {2100, 50}, {2000, 0}},
+    };
+    for (const auto& c : cases) {
+        const ScreenPoint limit = AnchorLimitOn(c.monitor, 128, 96);
+        const ScreenPoint anchor = LimitAnchor(c.cursor, limit);
+        EXPECT_EQ(anchor.x, c.anchor.x) << c.layout;
+        EXPECT_EQ(anchor.y, c.anchor.y) << c.layout;
+    }
+    // The primary monitor gives the limits of a single screen.
+    const ScreenPoint single = AnchorLimitOn(primary, 128, 96);
+    EXPECT_EQ(single.x, 1024 - 128);
+    EXPECT_EQ(single.y, 768 - 96);
+}
