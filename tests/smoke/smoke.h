@@ -1,0 +1,48 @@
+// End-to-end journeys of the real program. vintrel.exe runs as its own process and is driven from this
+// one the way a user drives it: its main window activated, menus chosen with the keyboard's access keys,
+// keys pressed, message boxes read and answered by a click on their buttons, the screen read back.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "harness.h"
+
+// One journey: a fresh vintrel.exe with no stored settings, ended again afterwards.
+class Journey : public testing::Test {
+  protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Stores a setting for the next start, as the settings dialog would have.
+    static void StoreSetting(const wchar_t* key, const wchar_t* value);
+    // Starts vintrel.exe and waits until its main window shows; its message boxes are then answered
+    // by clicks. Use as ASSERT_NO_FATAL_FAILURE(Start()).
+    void Start();
+
+    // Chooses a menu item with the keyboard: Alt and the menu's access key, then the item's access
+    // key, or Down `downs` times and Enter. Fails when the menu does not open in the main window.
+    void Menu(wchar_t menuKey, int downs, wchar_t itemKey = 0);
+    // Clicks the part of the main window's frame (HTCAPTION, HTCLOSE, HTMINBUTTON) that hit-testing
+    // finds on the caption's middle line.
+    void ClickFrame(LRESULT part);
+    // The capture window: the program's top-level form without a caption.
+    HWND CaptureWindow() const;
+    bool Running() const;
+
+    // Waits until n boxes were seen, each answered and closed.
+    bool BoxesAnswered(size_t n, int timeoutMs = 10000) const;
+    // Boxes seen so far, as "title|text".
+    std::vector<std::wstring> BoxLines() const;
+
+    std::unique_ptr<harness::Process> app;
+    HWND main = nullptr;
+    std::unique_ptr<harness::BoxWatcher> boxes;
+};
+
+std::wstring BoxLine(const std::wstring& title, const std::wstring& text);
+
+#define EXPECT_BOXES(...) EXPECT_EQ(BoxLines(), (std::vector<std::wstring>{__VA_ARGS__}))

@@ -1,0 +1,174 @@
+// The smoke driver: starting and ending the program, the keyboard, the frame and the boxes.
+#include <cstdio>
+
+#include "resource.h"
+#include "smoke.h"
+
+namespace {
+
+const wchar_t kSettingKey[] = L"Software\\VB and VBA Program Settings\\VINTREL Ver\\Setting";
+const wchar_t kFormClass[] = L"VintrelForm";
+
+struct FormQuery {
+    DWORD pid;
+    HWND found;
+};
+
+BOOL CALLBACK MatchCaptureWindow(HWND hwnd, LPARAM lp) {
+    auto* q = reinterpret_cast<FormQuery*>(lp);
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hwnd, &pid);
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    if (pid != q->pid || lstrcmpW(cls, kFormClass) != 0 || GetWindowTextLengthW(hwnd) != 0) return TRUE;
+    q->found = hwnd;
+    return FALSE;
+}
+
+BOOL CALLBACK FindPopupMenu(HWND hwnd, LPARAM lp) {
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    if (lstrcmpW(cls, L"#32768") != 0 || !IsWindowVisible(hwnd)) return TRUE;
+    *reinterpret_cast<bool*>(lp) = true;
+    return FALSE;
+}
+
+bool PopupMenuShown(DWORD thread) {
+    bool shown = false;
+    EnumThreadWindows(thread, FindPopupMenu, reinterpret_cast<LPARAM>(&shown));
+    return shown;
+}
+
+}  // namespace
+
+std::wstring BoxLine(const std::wstring& title, const std::wstring& text) {
+    return title + L"|" + text;
+}
+
+void Journey::SetUp() {
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingKey);
+}
+
+void Journey::TearDown() {
+    // A journey that failed half-way leaves the program running: end it as its own exit command does.
+    if (Running() && IsWindow(main)) {
+        PostMessageW(main, WM_COMMAND, IDM_mfEXIT, 0);
+        app->WaitExit(10000);
+    }
+    app.reset();
+    boxes.reset();
+    RegDeleteTreeW(HKEY_CURRENT_USER, kSettingKey);
+}
+
+void Journey::StoreSetting(const wchar_t* key, const wchar_t* value) {
+    const DWORD bytes = static_cast<DWORD>((lstrlenW(value) + 1) * sizeof(wchar_t));
+    ASSERT_EQ(RegSetKeyValueW(HKEY_CURRENT_USER, kSettingKey, key, REG_SZ, value, bytes), ERROR_SUCCESS);
+}
+
+void Journey::Start() {
+    app = harness::Launch(harness::ExeDir() + L"\\vintrel.exe");
+    ASSERT_NE(app, nullptr);
+    ASSERT_TRUE(harness::WaitUntil(
+        [this] {
+            main = harness::FindTopWindowOfProcess(app->pid, L"VINTREL Ver.1");
+            return main && IsWindowVisible(main);
+        },
+        20000));
+    boxes = std::make_unique<harness::BoxWatcher>(GetWindowThreadProcessId(main, nullptr));
+    boxes->SetAnswerByClick(true);
+}
+
+bool Journey::Running() const {
+    return app && app->ExitCode() == STILL_ACTIVE;
+}
+
+void Journey::Menu(wchar_t menuKey, int downs, wchar_t itemKey) {
+    const DWORD thread = GetWindowThreadProcessId(main, nullptr);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    const auto inMenu = [&] {
+        return GetGUIThreadInfo(thread, &info) && (info.flags & GUI_INMENUMODE) && info.hwndMenuOwner == main;
+    };
+    // Keys go to the window that has the keyboard focus: a user types once the main window shows it has.
+    WaitForInputIdle(app->process, 5000);
+    ASSERT_TRUE(harness::WaitUntil(
+        [&] {
+            return GetForegroundWindow() == main && GetGUIThreadInfo(thread, &info) &&
+                   info.hwndActive == main && (info.hwndFocus == main || IsChild(main, info.hwndFocus));
+        },
+        5000))
+        << "the main window does not have the keyboard: foreground " << GetForegroundWindow() << ", active "
+        << info.hwndActive << ", focus " << info.hwndFocus << ", main " << main;
+    // F10 and then the menu's access key, rather than Alt held down with it: Wine on X may release a
+    // held key behind the program's back when the display resynchronizes its keyboard state.
+    harness::TapKey(VK_F10, 60);
+    ASSERT_TRUE(harness::WaitUntil(inMenu, 5000)) << "F10 did not reach the main window's menu bar";
+    harness::TapKey(static_cast<WORD>(menuKey), 60);
+    ASSERT_TRUE(harness::WaitUntil([&] { return PopupMenuShown(thread); }, 5000))
+        << "the menu did not open in the main window";
+    for (int i = 0; i < downs; ++i) harness::TapKey(VK_DOWN, 60);
+    harness::TapKey(itemKey ? static_cast<WORD>(itemKey) : static_cast<WORD>(VK_RETURN), 60);
+    ASSERT_TRUE(harness::WaitUntil([&] { return !inMenu(); }, 5000));
+}
+
+void Journey::ClickFrame(LRESULT part) {
+    RECT r;
+    ASSERT_TRUE(GetWindowRect(main, &r));
+    const int y = r.top + GetSystemMetrics(SM_CYFRAME) + GetSystemMetrics(SM_CYCAPTION) / 2;
+    int first = -1, last = -1;
+    for (int x = r.left; x < r.right; ++x) {
+        DWORD_PTR hit = HTNOWHERE;
+        SendMessageTimeoutW(main, WM_NCHITTEST, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, 1000, &hit);
+        if (static_cast<LRESULT>(hit) != part) continue;
+        if (first < 0) first = x;
+        last = x;
+    }
+    ASSERT_GE(first, 0) << "no frame part " << part << " on the caption line";
+    harness::ClickAt((first + last) / 2, y);
+    // A press on the frame starts the window system's own loop (moving, the buttons' tracking); the
+    // journey goes on once the program has taken the whole click and left that loop.
+    const DWORD thread = GetWindowThreadProcessId(main, nullptr);
+    WaitForInputIdle(app->process, 5000);
+    ASSERT_TRUE(harness::WaitUntil(
+        [&] {
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof(info);
+            return !IsWindow(main) ||
+                   (GetGUIThreadInfo(thread, &info) && !(info.flags & GUI_INMOVESIZE) && !info.hwndCapture);
+        },
+        5000));
+}
+
+HWND Journey::CaptureWindow() const {
+    FormQuery q{app ? app->pid : 0, nullptr};
+    EnumWindows(MatchCaptureWindow, reinterpret_cast<LPARAM>(&q));
+    return q.found;
+}
+
+bool Journey::BoxesAnswered(size_t n, int timeoutMs) const {
+    return harness::WaitUntil(
+        [&] {
+            const auto seen = boxes->Seen();
+            if (seen.size() < n) return false;
+            for (const auto& box : seen) {
+                if (box.clickedId == 0 || IsWindow(box.hwnd)) return false;
+            }
+            return true;
+        },
+        timeoutMs);
+}
+
+std::vector<std::wstring> Journey::BoxLines() const {
+    std::vector<std::wstring> lines;
+    for (const auto& box : boxes->Seen()) lines.push_back(BoxLine(box.title, box.text));
+    return lines;
+}
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    const int rc = RUN_ALL_TESTS();
+    const testing::UnitTest& u = *testing::UnitTest::GetInstance();
+    std::printf("smoke: %d passed, %d failed\n", u.successful_test_count(), u.failed_test_count());
+    std::fflush(stdout);
+    return rc;
+}
