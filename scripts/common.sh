@@ -40,6 +40,23 @@ build_native() {
     cmake --build --preset native
 }
 
+# Creates $WINEPREFIX if needed and gives it the fonts the program's windows are drawn with.
+prepare_prefix() {
+    if [ ! -d "$WINEPREFIX/drive_c/windows" ]; then
+        mkdir -p "$WINEPREFIX"
+        "$WINE" wineboot -i >/dev/null 2>&1
+    fi
+    # Wine draws the title-bar buttons, scroll arrows and check marks with the symbol font Marlett.
+    # This Wine neither installs its own fonts into a new prefix nor reads them from where the
+    # fonts-wine package puts them, so without a copy in the prefix the buttons show "0 1 r".
+    mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+    cp -u /usr/share/wine/fonts/marlett.ttf "$WINEPREFIX/drive_c/windows/Fonts/"
+    local face
+    for face in "ＭＳ Ｐゴシック" "MS PGothic" "ＭＳ ゴシック" "MS UI Gothic"; do
+        "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "IPAPGothic" /f >/dev/null 2>&1
+    done
+}
+
 # A private X display and Wine prefix; everything started here is ended by stop_session.
 XVFB_PID=""
 start_session() {
@@ -63,16 +80,11 @@ start_session() {
     export DISPLAY=":$display"
     trap stop_session EXIT
     rm -rf "$WINEPREFIX"
-    mkdir -p "$WINEPREFIX"
-    "$WINE" wineboot -i >/dev/null 2>&1
+    prepare_prefix
     # Every program of this prefix runs inside one virtual desktop, which manages windows the
     # Windows way (minimize, maximize, task bar) and keeps exit codes.
     "$WINE" reg add 'HKCU\Software\Wine\Explorer' /v Desktop /d Default /f >/dev/null 2>&1
     "$WINE" reg add 'HKCU\Software\Wine\Explorer\Desktops' /v Default /d 1024x768 /f >/dev/null 2>&1
-    local face
-    for face in "ＭＳ Ｐゴシック" "MS PGothic" "ＭＳ ゴシック" "MS UI Gothic"; do
-        "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v "$face" /d "IPAPGothic" /f >/dev/null 2>&1
-    done
     "$WINESERVER" -w
 }
 
