@@ -23,8 +23,9 @@ class Journey : public testing::Test {
     // by clicks. Use as ASSERT_NO_FATAL_FAILURE(Start()).
     void Start();
 
-    // Chooses a menu item with the keyboard: Alt and the menu's access key, then the item's access
-    // key, or Down `downs` times and Enter. Fails when the menu does not open in the main window.
+    // Chooses a menu item with the keyboard once the main window has it: F10 and the menu's access
+    // key, then the item's access key, or Down `downs` times and Enter. Fails when the main window
+    // does not have the keyboard or its menu does not open.
     void Menu(wchar_t menuKey, int downs, wchar_t itemKey = 0);
     // Clicks the part of the main window's frame (HTCAPTION, HTCLOSE, HTMINBUTTON) that hit-testing
     // finds on the caption's middle line.

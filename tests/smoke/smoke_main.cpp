@@ -7,36 +7,38 @@
 namespace {
 
 const wchar_t kSettingKey[] = L"Software\\VB and VBA Program Settings\\VINTREL Ver\\Setting";
-const wchar_t kFormClass[] = L"VintrelForm";
 
-struct FormQuery {
-    DWORD pid;
+// The first window of a thread that match() accepts.
+struct WindowQuery {
+    bool (*match)(HWND);
     HWND found;
 };
 
-BOOL CALLBACK MatchCaptureWindow(HWND hwnd, LPARAM lp) {
-    auto* q = reinterpret_cast<FormQuery*>(lp);
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hwnd, &pid);
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (pid != q->pid || lstrcmpW(cls, kFormClass) != 0 || GetWindowTextLengthW(hwnd) != 0) return TRUE;
+BOOL CALLBACK MatchWindow(HWND hwnd, LPARAM lp) {
+    auto* q = reinterpret_cast<WindowQuery*>(lp);
+    if (!q->match(hwnd)) return TRUE;
     q->found = hwnd;
     return FALSE;
 }
 
-BOOL CALLBACK FindPopupMenu(HWND hwnd, LPARAM lp) {
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (lstrcmpW(cls, L"#32768") != 0 || !IsWindowVisible(hwnd)) return TRUE;
-    *reinterpret_cast<bool*>(lp) = true;
-    return FALSE;
+HWND FindThreadWindow(DWORD thread, bool (*match)(HWND)) {
+    WindowQuery q{match, nullptr};
+    EnumThreadWindows(thread, MatchWindow, reinterpret_cast<LPARAM>(&q));
+    return q.found;
 }
 
-bool PopupMenuShown(DWORD thread) {
-    bool shown = false;
-    EnumThreadWindows(thread, FindPopupMenu, reinterpret_cast<LPARAM>(&shown));
-    return shown;
+bool HasClass(HWND hwnd, const wchar_t* name) {
+    wchar_t cls[32] = {};
+    GetClassNameW(hwnd, cls, 32);
+    return lstrcmpW(cls, name) == 0;
+}
+
+bool IsShownPopupMenu(HWND hwnd) {
+    return HasClass(hwnd, L"#32768") && IsWindowVisible(hwnd);
+}
+
+bool IsUntitledForm(HWND hwnd) {
+    return HasClass(hwnd, L"VintrelForm") && GetWindowTextLengthW(hwnd) == 0;
 }
 
 }  // namespace
@@ -104,7 +106,8 @@ void Journey::Menu(wchar_t menuKey, int downs, wchar_t itemKey) {
     harness::TapKey(VK_F10, 60);
     ASSERT_TRUE(harness::WaitUntil(inMenu, 5000)) << "F10 did not reach the main window's menu bar";
     harness::TapKey(static_cast<WORD>(menuKey), 60);
-    ASSERT_TRUE(harness::WaitUntil([&] { return PopupMenuShown(thread); }, 5000))
+    ASSERT_TRUE(
+        harness::WaitUntil([&] { return FindThreadWindow(thread, IsShownPopupMenu) != nullptr; }, 5000))
         << "the menu did not open in the main window";
     for (int i = 0; i < downs; ++i) harness::TapKey(VK_DOWN, 60);
     harness::TapKey(itemKey ? static_cast<WORD>(itemKey) : static_cast<WORD>(VK_RETURN), 60);
@@ -140,9 +143,7 @@ void Journey::ClickFrame(LRESULT part) {
 }
 
 HWND Journey::CaptureWindow() const {
-    FormQuery q{app ? app->pid : 0, nullptr};
-    EnumWindows(MatchCaptureWindow, reinterpret_cast<LPARAM>(&q));
-    return q.found;
+    return FindThreadWindow(GetWindowThreadProcessId(main, nullptr), IsUntitledForm);
 }
 
 bool Journey::BoxesAnswered(size_t n, int timeoutMs) const {
