@@ -8,6 +8,7 @@
 #include "platform/runtime.h"
 #include "resource.h"
 #include "settings/setting_store.h"
+#include "settings/settings_dialog.h"
 
 namespace {
 
@@ -176,7 +177,10 @@ void frmVLm1::mcCANCEL_Click() {
     VL.CancelRequest = kTrue;
 }
 
-void frmVLm1::mtEST_Click() {}
+void frmVLm1::mtEST_Click() {
+    frmVLEST dialog;
+    dialog.ShowModal();
+}
 
 void frmVLm1::mtESTDEL_Click() {
     // Nothing stored means nothing to remove; the command stays silent either way.

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -76,6 +77,36 @@ void KeyUp(WORD vk);
 void TapKey(WORD vk, int holdMs = 100);
 // Sets the cursor and waits until GetCursorPos reads it back (stable over a few reads).
 bool SetCursorStable(int x, int y, int timeoutMs = 2000);
+
+// A left click with the real mouse (SendInput) at the centre of a window.
+void Click(HWND hwnd);
+
+// The window that has the keyboard focus in a thread (another thread's too), or nullptr.
+HWND FocusOf(DWORD threadId);
+// True when the focus of the window's thread is on hwnd or on a window inside it (the edit of a combo box).
+bool HoldsFocus(HWND hwnd);
+// Text of a control through WM_GETTEXT / WM_SETTEXT; usable from any thread while the owner pumps.
+std::wstring TextOf(HWND hwnd);
+void SetTextOf(HWND hwnd, const std::wstring& text);
+// Types the characters with the real keyboard (SendInput, as Unicode keystrokes).
+void TypeText(const std::wstring& text);
+
+// Lets another thread wait until the thread that created the barrier has handled everything that was
+// posted to it before the wait began (messages posted as a side effect of those included). Create it on
+// the thread to watch; that thread must keep pumping.
+class ThreadBarrier {
+  public:
+    ThreadBarrier();
+    ~ThreadBarrier();
+    ThreadBarrier(const ThreadBarrier&) = delete;
+    ThreadBarrier& operator=(const ThreadBarrier&) = delete;
+    bool Sync(int timeoutMs = 5000);
+
+  private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    HWND hwnd_ = nullptr;
+    std::atomic<long> handled_{0};
+};
 
 // Colour of pixel (i, j) (column, row) of a PatternWindow painted with seed.
 COLORREF PatternColor(int i, int j, int seed);
