@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "capture/capture_window.h"
+#include "core/about_window.h"
 #include "core/frame_rules.h"
 #include "core/shared_state.h"
 #include "platform/runtime.h"
@@ -84,7 +85,7 @@ void frmVLm1::MDIForm_QueryUnload(int16_t& cancel, int unloadMode) {
 }
 
 void frmVLm1::MDIForm_Unload() {
-    WinHelpW(hWnd(), kHelpFile, HELP_QUIT, 0);
+    rt::CallHelp(hWnd(), HELP_QUIT);
     CaptureWindow().Unload();
     if (!Frame_Free()) rt::MsgBox(L"Memm DeAlloc NG!");
     if (g_instance == this) g_instance = nullptr;
@@ -193,6 +194,10 @@ void frmVLm1::mwCascade_Click() {}
 
 void frmVLm1::mwDELETE_Click() {}
 
-void frmVLm1::mhHLP_Click() {}
+void frmVLm1::mhHLP_Click() {
+    rt::CallHelp(hWnd(), HELP_CONTENTS);
+}
 
-void frmVLm1::mhVER_Click() {}
+void frmVLm1::mhVER_Click() {
+    AboutWindow().Show();
+}
