@@ -4,20 +4,11 @@
 #include "platform/runtime.h"
 #include "resource.h"
 
+#include <tuple>
+
 namespace {
 
-struct HelpCall {
-    HWND owner;
-    std::wstring path;
-    UINT command;
-    bool operator==(const HelpCall& o) const {
-        return owner == o.owner && path == o.path && command == o.command;
-    }
-};
-
-void PrintTo(const HelpCall& c, std::ostream* os) {
-    *os << c.owner << " " << testing::PrintToString(c.path) << " " << c.command;
-}
+using HelpCall = std::tuple<HWND, std::wstring, UINT>;
 
 // The dialog keys of the program's message loops, for the windows pumped here.
 class HelpAboutTest : public AppTest {
@@ -26,7 +17,7 @@ class HelpAboutTest : public AppTest {
         AppTest::SetUp();
         harness::SetMessageFilter([](MSG& msg) { return rt::TranslateFormKeys(msg); });
         rt::SetHelpFunction([this](HWND owner, const std::wstring& path, UINT command) {
-            calls.push_back({owner, path, command});
+            calls.emplace_back(owner, path, command);
         });
     }
     void TearDown() override {
@@ -38,8 +29,8 @@ class HelpAboutTest : public AppTest {
 
     int AboutBoxes() const {
         int n = 0;
-        for (HWND w = GetTopWindow(nullptr); w; w = GetWindow(w, GW_HWNDNEXT)) {
-            if (IsWindowVisible(w) && harness::TextOf(w) == L"ﾊﾞｰｼﾞｮﾝ情報") ++n;
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"VintrelForm", L"ﾊﾞｰｼﾞｮﾝ情報")) != nullptr;) {
+            n += IsWindowVisible(w) ? 1 : 0;
         }
         return n;
     }
