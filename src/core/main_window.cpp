@@ -130,17 +130,7 @@ bool frmVLm1::Busy_Refused(const wchar_t* title) {
     return true;
 }
 
-void frmVLm1::mfSAVE_Click() {
-    if (Busy_Refused(L"保存")) return;
-}
-
-void frmVLm1::mfALLSAVE_Click() {
-    if (Busy_Refused(L"全て保存")) return;
-}
-
-void frmVLm1::mfPRINT_Click() {
-    if (Busy_Refused(L"印刷")) return;
-}
+// mfSAVE_Click, mfALLSAVE_Click and mfPRINT_Click live with the output subsystem (output/*_command*.cpp).
 
 void frmVLm1::mfEXIT_Click() {
     Unload(rt::kUnloadByCode);
