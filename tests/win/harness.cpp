@@ -294,6 +294,68 @@ bool BoxWatcher::WaitForCount(size_t n, int timeoutMs) {
 }
 
 // ---------------------------------------------------------------------------------------------------------
+// Save dialog
+
+namespace {
+
+constexpr int kFileNameBox = 1148;
+
+BOOL CALLBACK FindSaveDialog(HWND hwnd, LPARAM lp) {
+    if (!IsWindowVisible(hwnd) || !SameClass(ClassName(hwnd), L"#32770") || !GetDlgItem(hwnd, kFileNameBox))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lp) = hwnd;
+    return FALSE;
+}
+
+// The edit control that holds the typed name: inside the box when it is a combo box.
+HWND FileNameEdit(HWND dialog) {
+    HWND box = GetDlgItem(dialog, kFileNameBox);
+    if (HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr)) return edit;
+    if (HWND combo = FindWindowExW(box, nullptr, L"ComboBox", nullptr)) {
+        if (HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr)) return edit;
+    }
+    return box;
+}
+
+std::wstring ControlText(HWND control) {
+    wchar_t text[1024] = {};
+    DWORD_PTR unused = 0;
+    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
+                        &unused);
+    return text;
+}
+
+}  // namespace
+
+std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<void()> after, int timeoutMs) {
+    const DWORD uiThread = GetCurrentThreadId();
+    return std::async(std::launch::async, [=] {
+        SaveDialogSeen seen;
+        const auto deadline = Clock::now() + Ms(timeoutMs);
+        HWND dialog = nullptr;
+        while (!dialog && MsLeft(deadline) > 0) {
+            EnumThreadWindows(uiThread, FindSaveDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (!dialog) std::this_thread::sleep_for(Ms(kRoundMs));
+        }
+        if (!dialog) return seen;
+        seen.found = true;
+        seen.title = WindowText(dialog);
+        HWND edit = FileNameEdit(dialog);
+        seen.offeredName = ControlText(edit);
+        DWORD_PTR unused = 0;
+        if (!name.empty()) {
+            SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG,
+                                2000, &unused);
+        }
+        const int button = name.empty() ? IDCANCEL : IDOK;
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        if (after) after();
+        return seen;
+    });
+}
+
+// ---------------------------------------------------------------------------------------------------------
 // Keyboard and mouse
 
 namespace {
