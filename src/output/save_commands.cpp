@@ -17,11 +17,17 @@ namespace {
 
 const wchar_t kNothingToSave[] = L"保存する画像がありません。";
 
-// The bitmap save dialog, filled afresh for every call so that it always offers the default name. False
-// when no name was chosen; a failure of the dialog itself has been reported by its number.
-bool AskFileName(HWND owner, rt::SaveDialogAnswer* answer) {
+// The steps both commands begin with: the busy guard, a view to save, and the bitmap save dialog, filled
+// afresh for every call so that it always offers the default name. False when the command ends here; a
+// failure of the dialog itself has been reported by its number.
+bool ChooseFile(frmVLm1& main, const wchar_t* title, rt::SaveDialogAnswer* answer) {
+    if (main.Busy_Refused(title)) return false;
+    if (VL.OpenViewCount < 1) {
+        rt::MsgBox(kNothingToSave, MB_OK, title);
+        return false;
+    }
     rt::SaveDialogRequest request;
-    request.owner = owner;
+    request.owner = main.hWnd();
     request.title = L"すべて保存";
     request.filterLabel = L"*.bmp";
     request.filterPattern = L"*.bmp";
@@ -52,13 +58,8 @@ bool WriteViewPicture(const frmVLs1& view, const std::wstring& path, const wchar
 }  // namespace
 
 void frmVLm1::mfSAVE_Click() {
-    if (Busy_Refused(L"保存")) return;
-    if (VL.OpenViewCount < 1) {
-        rt::MsgBox(kNothingToSave, MB_OK, L"保存");
-        return;
-    }
     rt::SaveDialogAnswer answer;
-    if (!AskFileName(hWnd(), &answer)) return;
+    if (!ChooseFile(*this, L"保存", &answer)) return;
     const std::wstring path = vintrel::SingleSaveName(answer.path, answer.extensionPos);
     // The dialog asked about the name it returned; a shorter name cut from it is another file.
     if (path != answer.path && rt::FileExists(path) &&
@@ -76,13 +77,8 @@ void frmVLm1::mfSAVE_Click() {
 }
 
 void frmVLm1::mfALLSAVE_Click() {
-    if (Busy_Refused(L"全て保存")) return;
-    if (VL.OpenViewCount < 1) {
-        rt::MsgBox(kNothingToSave, MB_OK, L"全て保存");
-        return;
-    }
     rt::SaveDialogAnswer answer;
-    if (!AskFileName(hWnd(), &answer)) return;
+    if (!ChooseFile(*this, L"全て保存", &answer)) return;
     const std::wstring stem = vintrel::SaveAllStem(answer.path, answer.extensionPos);
     const int32_t n = VL.OpenViewCount;
     for (int32_t i = 1; i <= n; ++i) {

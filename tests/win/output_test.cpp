@@ -195,6 +195,13 @@ TEST_F(OutputTest, SaveAsksBeforeReplacingTheCutNameAndReportsAFileItCannotWrite
 }
 
 TEST_F(OutputTest, SaveAllWritesEveryViewUnderTheStemAndClosesThem) {
+    // No view: a message and no dialog.
+    SendMessageW(main->hWnd(), WM_COMMAND, IDM_mfSAVE, 0);
+    SendMessageW(main->hWnd(), WM_COMMAND, IDM_mfALLSAVE, 0);
+    EXPECT_BOXES(BoxLine(L"保存", L"保存する画像がありません。"),
+                 BoxLine(L"全て保存", L"保存する画像がありません。"));
+    boxes->Clear();
+
     OpenViews(3);
     WriteOld(dir + L"無題1-2.bmp");
     const int16_t batch = VL.ViewBatch;
