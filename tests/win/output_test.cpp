@@ -345,6 +345,7 @@ TEST_F(OutputTest, PrintPutsTheActiveViewOnOnePageAtTheSizeTheScreenShowsIt) {
     added = NewPdfs(folder, before);
     ASSERT_EQ(added.size(), 1u);
     const RenderedPage page = Render(folder + "/" + added[0]);
+    DeleteFileW(WinePath(folder + "/" + added[0]).c_str());
     EXPECT_EQ(page.pages, 1);
     ASSERT_GT(page.width, 0);
 
