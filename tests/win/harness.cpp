@@ -307,24 +307,6 @@ BOOL CALLBACK FindSaveDialog(HWND hwnd, LPARAM lp) {
     return FALSE;
 }
 
-// The edit control that holds the typed name: inside the box when it is a combo box.
-HWND FileNameEdit(HWND dialog) {
-    HWND box = GetDlgItem(dialog, kFileNameBox);
-    if (HWND edit = FindWindowExW(box, nullptr, L"Edit", nullptr)) return edit;
-    if (HWND combo = FindWindowExW(box, nullptr, L"ComboBox", nullptr)) {
-        if (HWND edit = FindWindowExW(combo, nullptr, L"Edit", nullptr)) return edit;
-    }
-    return box;
-}
-
-std::wstring ControlText(HWND control) {
-    wchar_t text[1024] = {};
-    DWORD_PTR unused = 0;
-    SendMessageTimeoutW(control, WM_GETTEXT, 1024, reinterpret_cast<LPARAM>(text), SMTO_ABORTIFHUNG, 2000,
-                        &unused);
-    return text;
-}
-
 }  // namespace
 
 std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<void()> after, int timeoutMs) {
@@ -338,15 +320,16 @@ std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<vo
             if (!dialog) std::this_thread::sleep_for(Ms(kRoundMs));
         }
         if (!dialog) return seen;
-        seen.found = true;
         seen.title = WindowText(dialog);
-        HWND edit = FileNameEdit(dialog);
-        seen.offeredName = ControlText(edit);
+        // The name box answers text messages for the edit inside it.
+        const HWND box = GetDlgItem(dialog, kFileNameBox);
+        wchar_t offered[MAX_PATH] = {};
         DWORD_PTR unused = 0;
-        if (!name.empty()) {
-            SendMessageTimeoutW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG,
-                                2000, &unused);
-        }
+        SendMessageTimeoutW(box, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(offered), SMTO_ABORTIFHUNG,
+                            2000, &unused);
+        seen.offeredName = offered;
+        SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG,
+                            2000, &unused);
         const int button = name.empty() ? IDCANCEL : IDOK;
         PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
                      reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));

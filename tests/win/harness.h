@@ -68,9 +68,8 @@ class BoxWatcher {
     std::unique_ptr<Impl> impl_;
 };
 
-// What a common save dialog showed before it was answered.
+// What a common save dialog showed before it was answered (empty when none came).
 struct SaveDialogSeen {
-    bool found = false;
     std::wstring title;
     std::wstring offeredName;  // the file-name box (control 1148) as the dialog filled it
 };
