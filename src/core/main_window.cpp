@@ -9,6 +9,7 @@
 #include "core/frame_rules.h"
 #include "core/shared_state.h"
 #include "core/view_window.h"
+#include "output/progress_window.h"
 #include "platform/runtime.h"
 #include "resource.h"
 #include "settings/setting_store.h"
@@ -186,6 +187,14 @@ void frmVLm1::meALL_Click() {
 
 void frmVLm1::meCOMPACT_Click() {
     if (Busy_Refused(L"ｺﾝﾊﾟｸﾄ")) return;
+    if (VL.RecordedCount == 0) {
+        rt::MsgBox(L"録画されていません。", MB_OK, L"ｺﾝﾊﾟｸﾄ");
+        return;
+    }
+    // Loading the progress dialog runs the whole pass.
+    frmPGS& progress = ProgressWindow();
+    progress.Load();
+    progress.Unload();
 }
 
 void frmVLm1::meCANCEL_Click() {
