@@ -97,6 +97,8 @@ class Form {
 
   protected:
     virtual FormStyle Style() const = 0;
+    // True while Show() loads the form: the window is about to be shown.
+    bool LoadingToShow() const { return loadingToShow_; }
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_QueryUnload(int16_t& /*cancel*/, int /*unloadMode*/) {}
@@ -118,6 +120,7 @@ class Form {
 
     HWND hwnd_ = nullptr;
     bool unloading_ = false;
+    bool loadingToShow_ = false;
     std::vector<Control*> controls_;
 };
 
