@@ -2,7 +2,6 @@
 #include <cstdlib>
 
 #include "capture_fixture.h"
-#include "core/view_window.h"
 #include "platform/printer.h"
 #include "resource.h"
 
@@ -48,25 +47,27 @@ class OutputTest : public CaptureTest {
         ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
     }
 
-    // Opens n views captioned 1-1 .. 1-n in a new batch, view i showing paint(x, y, i); the last is active.
+    // Opens views of n recorded frames with "全て選択", frame i showing paint(x, y, i); the last is active.
     void OpenViews(int n, const Painter& paint = harness::PatternColor) {
-        ++VL.ViewBatch;
         for (int i = 1; i <= n; ++i) {
-            views.push_back(std::make_unique<frmVLs1>(*main));
-            frmVLs1& v = *views.back();
-            v.Show();
-            v.SetCaption(std::to_wstring(VL.ViewBatch) + L"-" + std::to_wstring(++VL.ViewSerial));
+            int32_t bytes = 0;
+            auto* pixels = reinterpret_cast<uint32_t*>(Frame_Block(i, &bytes));
+            ASSERT_EQ(bytes, VL.PicWidth * VL.PicHeight * 4);
             for (int y = 0; y < VL.PicHeight; ++y)
-                for (int x = 0; x < VL.PicWidth; ++x) SetPixel(v.picFRM.hDC(), x, y, paint(x, y, i));
+                for (int x = 0; x < VL.PicWidth; ++x) {
+                    const COLORREF c = paint(x, y, i);
+                    pixels[y * VL.PicWidth + x] = GetRValue(c) << 16 | GetGValue(c) << 8 | GetBValue(c);
+                }
         }
-        harness::PumpPending();
+        VL.RecordedCount = n;
+        Command(IDM_meALL);
     }
 
     // Chooses a file menu command with the dialog answered by `name`; returns what the dialog showed.
     harness::SaveDialogSeen Choose(WORD command, const std::wstring& name,
                                    std::function<void()> after = nullptr) {
         auto answer = harness::AnswerSaveDialog(name, std::move(after));
-        SendMessageW(main->hWnd(), WM_COMMAND, command, 0);
+        Command(command);
         return answer.get();
     }
 
@@ -99,7 +100,6 @@ class OutputTest : public CaptureTest {
     }
 
     std::wstring dir;
-    std::vector<std::unique_ptr<frmVLs1>> views;
 };
 
 TEST_F(OutputTest, SaveWritesTheActiveViewAtItsOwnSizeAndKeepsItOpen) {
@@ -110,8 +110,7 @@ TEST_F(OutputTest, SaveWritesTheActiveViewAtItsOwnSizeAndKeepsItOpen) {
     EXPECT_EQ(seen.title, L"すべて保存");
     EXPECT_EQ(seen.offeredName, L"無題.bmp");
     ExpectBmp(L"無題.bmp", 101, 37, 2);
-    EXPECT_EQ(VL.OpenViewCount, 2);
-    EXPECT_TRUE(views[1]->Loaded());
+    EXPECT_EQ(ViewCaptions(), (std::vector<std::wstring>{L"1-1", L"1-2"}));
 
     EXPECT_EQ(Choose(IDM_mfSAVE, dir + L"frame").offeredName, L"無題.bmp");
     ExpectBmp(L"frame.bmp", 101, 37, 2);
@@ -156,8 +155,8 @@ TEST_F(OutputTest, SaveAsksBeforeReplacingTheCutNameAndReportsAFileItCannotWrite
 }
 
 TEST_F(OutputTest, SaveAllWritesEveryViewUnderTheStemAndClosesThem) {
-    SendMessageW(main->hWnd(), WM_COMMAND, IDM_mfSAVE, 0);  // no view: a message and no dialog
-    SendMessageW(main->hWnd(), WM_COMMAND, IDM_mfALLSAVE, 0);
+    Command(IDM_mfSAVE);  // no view: a message and no dialog
+    Command(IDM_mfALLSAVE);
     EXPECT_BOXES(BoxLine(L"保存", L"保存する画像がありません。"),
                  BoxLine(L"全て保存", L"保存する画像がありません。"));
     boxes->Clear();
@@ -184,8 +183,8 @@ TEST_F(OutputTest, SaveAllStopsAtAFileItCannotWriteAndKeepsTheRestCounted) {
     EXPECT_BOXES(BoxLine(L"全て保存", L"ファイルを保存できませんでした。\r" + dir + L"s1-2.bmp"));
     ExpectBmp(L"s1-3.bmp", 128, 96, 3);
     EXPECT_EQ(FilesIn(), 2);
+    EXPECT_EQ(ViewCaptions(), (std::vector<std::wstring>{L"1-1", L"1-2"}));
     EXPECT_EQ(VL.OpenViewCount, 2);
-    EXPECT_TRUE(views[0]->Loaded() && views[1]->Loaded());
     EXPECT_EQ(VL.ViewSerial, 3);
 
     // "終了(&X)" arriving in the loop's yield: nothing more is saved.
@@ -219,12 +218,12 @@ TEST_F(OutputTest, PrintPutsTheActiveViewOnOnePageAtTheSizeTheScreenShowsIt) {
         return std::make_pair(std::wstring(last.cFileName), last.ftLastWriteTime.dwLowDateTime);
     };
     const auto before = newest();
-    SendMessageW(main->hWnd(), WM_COMMAND, IDM_mfPRINT, 0);
+    Command(IDM_mfPRINT);
     EXPECT_BOXES(BoxLine(L"印刷", L"印刷する画像がありません。"));
     boxes->Clear();
 
     OpenViews(2, [](int x, int y, int view) { return view == 2 ? Quadrants(x, y, view) : RGB(0, 0, 0); });
-    SendMessageW(main->hWnd(), WM_COMMAND, IDM_mfPRINT, 0);
+    Command(IDM_mfPRINT);
     EXPECT_EQ(boxes->Count(), 0u);
     EXPECT_EQ(VL.OpenViewCount, 2);
     ASSERT_TRUE(harness::WaitUntil([&] { return newest() != before; }, 30000));
@@ -273,7 +272,7 @@ TEST_F(OutputTest, PrintWithoutADefaultPrinterSaysSo) {
     ASSERT_EQ(RegGetValueW(HKEY_CURRENT_USER, key, L"Device", RRF_RT_REG_SZ, nullptr, device, &bytes),
               ERROR_SUCCESS);
     RegDeleteKeyValueW(HKEY_CURRENT_USER, key, L"Device");
-    SendMessageW(main->hWnd(), WM_COMMAND, IDM_mfPRINT, 0);
+    Command(IDM_mfPRINT);
     RegSetKeyValueW(HKEY_CURRENT_USER, key, L"Device", REG_SZ, device, bytes);
     EXPECT_BOXES(BoxLine(L"印刷", L"既定のプリンターがありません。"));
     EXPECT_EQ(VL.OpenViewCount, 1);
