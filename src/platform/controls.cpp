@@ -2,6 +2,8 @@
 
 #include <commctrl.h>
 
+#include <cmath>
+
 #include "platform/runtime.h"
 
 namespace rt {
@@ -63,7 +65,8 @@ void WinControl::Attach(HWND form) {
     if (!hwnd_) return;
     if (!fontFace_.empty()) {
         HDC screen = GetDC(nullptr);
-        const int height = -MulDiv(fontPoints_, GetDeviceCaps(screen, LOGPIXELSY), 72);
+        const int height =
+            -static_cast<int>(std::lround(fontPoints_ * GetDeviceCaps(screen, LOGPIXELSY) / 72));
         ReleaseDC(nullptr, screen);
         font_ =
             CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -132,12 +135,27 @@ std::wstring WinControl::Text() const {
 
 void WinControl::SetText(const std::wstring& text) {
     text_ = text;
-    if (hwnd_) SetWindowTextW(hwnd_, text.c_str());
+    // An unchanged text is not painted again.
+    if (hwnd_ && Text() != text) SetWindowTextW(hwnd_, text.c_str());
 }
 
-void WinControl::SetFont(const std::wstring& face, int points) {
+void WinControl::SetFont(const std::wstring& face, double points) {
     fontFace_ = face;
     fontPoints_ = points;
+}
+
+void WinControl::SetForeColor(COLORREF color) {
+    foreColor_ = color;
+    hasForeColor_ = true;
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool WinControl::OnColor(HWND child, HDC dc, HBRUSH* brush) {
+    if (!hwnd_ || child != hwnd_ || !hasForeColor_) return false;
+    SetTextColor(dc, foreColor_);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    *brush = GetSysColorBrush(COLOR_BTNFACE);
+    return true;
 }
 
 void WinControl::SetToolTipText(const std::wstring& text) {

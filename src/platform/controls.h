@@ -26,7 +26,9 @@ class WinControl : public Control {
     std::wstring Text() const;
     void SetText(const std::wstring& text);
     // Takes effect when the window is created; an empty face keeps the system's dialog font.
-    void SetFont(const std::wstring& face, int points);
+    void SetFont(const std::wstring& face, double points);
+    // The colour of the text; without one the system's colour is used.
+    void SetForeColor(COLORREF color);
     void SetToolTipText(const std::wstring& text);
     const std::wstring& ToolTipText() const { return toolTip_; }
     bool HasFocus() const;
@@ -38,6 +40,7 @@ class WinControl : public Control {
     void Attach(HWND form) override;
     void Detach() override;
     bool OnCommand(HWND child, WORD code) override;
+    bool OnColor(HWND child, HDC dc, HBRUSH* brush) override;
     void OnGotFocus() override;
 
   protected:
@@ -59,7 +62,9 @@ class WinControl : public Control {
     Bounds bounds_;
     std::wstring text_;
     std::wstring fontFace_;
-    int fontPoints_ = 0;
+    double fontPoints_ = 0;
+    COLORREF foreColor_ = 0;
+    bool hasForeColor_ = false;
     std::wstring toolTip_;
     HWND hwnd_ = nullptr;
     HWND form_ = nullptr;

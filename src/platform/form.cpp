@@ -142,10 +142,22 @@ void Form::Load() {
 }
 
 void Form::Show() {
-    Load();
+    loadingToShow_ = true;
+    try {
+        Load();
+    } catch (...) {
+        loadingToShow_ = false;
+        throw;
+    }
+    loadingToShow_ = false;
     if (!hwnd_) return;  // the form unloaded itself while loading
     ShowWindow(hwnd_, SW_SHOW);
-    if (!(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD)) SetForegroundWindow(hwnd_);
+    if (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD) {
+        // Showing alone does not make an MDI child the active one.
+        SendMessageW(GetParent(hwnd_), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd_), 0);
+    } else {
+        SetForegroundWindow(hwnd_);
+    }
     CheckActivation();
 }
 
@@ -418,6 +430,15 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 if (mine) return 0;
             }
             break;
+        case WM_CTLCOLORSTATIC: {
+            HBRUSH brush = nullptr;
+            for (Control* c : controls_) {
+                if (c->OnColor(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp), &brush)) {
+                    return reinterpret_cast<LRESULT>(brush);
+                }
+            }
+            break;
+        }
         case WM_SIZE:
             if (wp == SIZE_MINIMIZED && g_lastActive == this) g_lastActive = nullptr;
             break;
@@ -578,9 +599,11 @@ bool TranslateFormKeys(MSG& msg) {
 bool MdiForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (msg != WM_CREATE) return OnFrameMessage(msg, wp, lp, result);
     CLIENTCREATESTRUCT ccs = {nullptr, 0xFF00};
-    client_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                              WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0, 0,
-                              hWnd(), nullptr, GetModuleHandleW(nullptr), &ccs);
+    // Children keep the frame style they ask for (a view has a fixed border).
+    client_ = CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+        WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE | MDIS_ALLCHILDSTYLES, 0, 0, 0, 0,
+        hWnd(), nullptr, GetModuleHandleW(nullptr), &ccs);
     result = client_ ? 0 : -1;
     return true;
 }
@@ -636,9 +659,20 @@ bool MdiForm::Unload(int mode) {
 // MDI child
 
 HWND MdiChild::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {
-    return CreateWindowExW(style.exStyle | WS_EX_MDICHILD, WindowClass(), style.caption.c_str(),
-                           (style.style & ~WS_VISIBLE) | WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT, outerWidth,
-                           outerHeight, frame_.MdiClient(), nullptr, GetModuleHandleW(nullptr), this);
+    const HWND client = frame_.MdiClient();
+    BOOL maximized = FALSE;
+    const bool activeChild =
+        SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)) != 0;
+    HWND hwnd = CreateWindowExW(style.exStyle | WS_EX_MDICHILD, WindowClass(), style.caption.c_str(),
+                                (style.style & ~(WS_VISIBLE | WS_MAXIMIZE)) | WS_CHILD | WS_CLIPSIBLINGS,
+                                CW_USEDEFAULT, CW_USEDEFAULT, outerWidth, outerHeight, client, nullptr,
+                                GetModuleHandleW(nullptr), this);
+    // As Windows MDI does, a child opened while the active child is maximised opens maximised, before its
+    // load event runs. A child that is only loaded stays hidden and leaves the others as they are.
+    if (hwnd && LoadingToShow() && activeChild && maximized) {
+        SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(hwnd), 0);
+    }
+    return hwnd;
 }
 
 LRESULT MdiChild::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {

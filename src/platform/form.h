@@ -35,6 +35,9 @@ class Control {
     virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
     // A notification (WM_COMMAND) from a child window of the form; true when it was this control's.
     virtual bool OnCommand(HWND /*child*/, WORD /*code*/) { return false; }
+    // The colours of a static child window about to be painted; true with the background brush when
+    // it was this control's.
+    virtual bool OnColor(HWND /*child*/, HDC /*dc*/, HBRUSH* /*brush*/) { return false; }
     // The focus moved into this control from elsewhere in its form.
     virtual void OnGotFocus() {}
     // Enter or Esc that the focused control does not take; true when this control acted on it (the
@@ -120,6 +123,8 @@ class Form {
 
   protected:
     virtual FormStyle Style() const = 0;
+    // True while Show() loads the form: the window is about to be shown.
+    bool LoadingToShow() const { return loadingToShow_; }
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_QueryUnload(int16_t& /*cancel*/, int /*unloadMode*/) {}
@@ -150,6 +155,7 @@ class Form {
 
     HWND hwnd_ = nullptr;
     bool unloading_ = false;
+    bool loadingToShow_ = false;
     std::vector<Control*> controls_;
     bool dialogKeys_ = false;
     bool keyPreview_ = false;

@@ -306,6 +306,51 @@ bool BoxWatcher::WaitForCount(size_t n, int timeoutMs) {
 }
 
 // ---------------------------------------------------------------------------------------------------------
+// Save dialog
+
+namespace {
+
+constexpr int kFileNameBox = 1148;
+
+BOOL CALLBACK FindSaveDialog(HWND hwnd, LPARAM lp) {
+    if (!IsWindowVisible(hwnd) || !SameClass(ClassName(hwnd), L"#32770") || !GetDlgItem(hwnd, kFileNameBox))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lp) = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<void()> after, int timeoutMs) {
+    const DWORD uiThread = GetCurrentThreadId();
+    return std::async(std::launch::async, [=] {
+        SaveDialogSeen seen;
+        const auto deadline = Clock::now() + Ms(timeoutMs);
+        HWND dialog = nullptr;
+        while (!dialog && MsLeft(deadline) > 0) {
+            EnumThreadWindows(uiThread, FindSaveDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (!dialog) std::this_thread::sleep_for(Ms(kRoundMs));
+        }
+        if (!dialog) return seen;
+        seen.title = WindowText(dialog);
+        // The name box answers text messages for the edit inside it.
+        const HWND box = GetDlgItem(dialog, kFileNameBox);
+        wchar_t offered[MAX_PATH] = {};
+        DWORD_PTR unused = 0;
+        SendMessageTimeoutW(box, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(offered), SMTO_ABORTIFHUNG,
+                            2000, &unused);
+        seen.offeredName = offered;
+        SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG,
+                            2000, &unused);
+        const int button = name.empty() ? IDCANCEL : IDOK;
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        if (after) after();
+        return seen;
+    });
+}
+
+// ---------------------------------------------------------------------------------------------------------
 // Keyboard and mouse
 
 namespace {

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cstddef>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,6 +68,18 @@ class BoxWatcher {
     struct Impl;
     std::unique_ptr<Impl> impl_;
 };
+
+// What a common save dialog showed before it was answered (empty when none came).
+struct SaveDialogSeen {
+    std::wstring title;
+    std::wstring offeredName;  // the file-name box (control 1148) as the dialog filled it
+};
+
+// Answers the next save dialog of the calling thread from a background thread: types `name` into its
+// file-name box and presses Save, or presses Cancel when `name` is empty; then runs `after` on that thread,
+// if given. Questions the dialog asks are message boxes, for a BoxWatcher.
+std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<void()> after = nullptr,
+                                             int timeoutMs = 15000);
 
 // Keyboard through SendInput (virtual-key codes). Wine caches the async key state per thread for up to
 // ~50 ms, so a key must stay down for a while for pollers to notice it.
