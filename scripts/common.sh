@@ -7,7 +7,8 @@ WINESERVER=/usr/lib/wine/wineserver
 
 PACKAGES=(cmake ninja-build g++ libgtest-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
-          wine wine64 fonts-wine xvfb x11-utils fonts-ipafont-gothic locales imagemagick)
+          wine wine64 fonts-wine xvfb x11-utils fonts-ipafont-gothic locales imagemagick
+          cups printer-driver-cups-pdf poppler-utils)
 
 ensure_packages() {
     local missing=()
@@ -92,4 +93,52 @@ stop_session() {
     if [ -n "${WINEPREFIX:-}" ]; then "$WINESERVER" -k >/dev/null 2>&1 || true; fi
     if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
     XVFB_PID=""
+}
+
+# A private print spooler for the tests: CUPS on its own socket with the cups-pdf backend as the default
+# printer "PDF", so that runs started together never share one. Wine finds it through CUPS_SERVER when a
+# process starts; the PDFs land in the user's PDF folder, named in VINTREL_PDF_DIR for the tests.
+CUPSD_PID=""
+SPOOL_DIR=""
+start_spooler() {
+    SPOOL_DIR=$(mktemp -d /tmp/vintrel-cups.XXXXXX)
+    mkdir -p "$SPOOL_DIR"/{spool,cache,state,tmp,log}
+    chmod 755 "$SPOOL_DIR"
+    chmod 1777 "$SPOOL_DIR/tmp"  # the filters run as another user
+    cat >"$SPOOL_DIR/cups-files.conf" <<EOF
+SystemGroup root
+ServerRoot $SPOOL_DIR
+RequestRoot $SPOOL_DIR/spool
+CacheDir $SPOOL_DIR/cache
+StateDir $SPOOL_DIR/state
+TempDir $SPOOL_DIR/tmp
+AccessLog $SPOOL_DIR/log/access_log
+ErrorLog $SPOOL_DIR/log/error_log
+PageLog $SPOOL_DIR/log/page_log
+EOF
+    cat >"$SPOOL_DIR/cupsd.conf" <<EOF
+Listen $SPOOL_DIR/cups.sock
+LogLevel warn
+WebInterface No
+Browsing No
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+EOF
+    /usr/sbin/cupsd -f -c "$SPOOL_DIR/cupsd.conf" -s "$SPOOL_DIR/cups-files.conf" >/dev/null 2>&1 &
+    CUPSD_PID=$!
+    export CUPS_SERVER="$SPOOL_DIR/cups.sock"
+    for _ in $(seq 1 100); do lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
+    lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
+    lpadmin -d PDF
+    VINTREL_PDF_DIR="$(getent passwd "$(id -un)" | cut -d: -f6)/PDF"
+    export VINTREL_PDF_DIR
+}
+
+stop_spooler() {
+    if [ -n "$CUPSD_PID" ]; then kill "$CUPSD_PID" 2>/dev/null || true; wait "$CUPSD_PID" 2>/dev/null || true; fi
+    CUPSD_PID=""
+    if [ -n "$SPOOL_DIR" ]; then rm -rf "$SPOOL_DIR"; fi
+    SPOOL_DIR=""
 }

@@ -249,23 +249,6 @@ void frmVLc1::timPLAY_Timer() {
         EndPlayback();
         return;
     }
-    HDC surface = PicCAPT.hDC();
-    if (!surface) return;
-    FrameBitmap = CreateCompatibleBitmap(surface, VL.PicWidth, VL.PicHeight);
-    MemoryDC = CreateCompatibleDC(surface);
-    HGDIOBJ previous = SelectObject(MemoryDC, FrameBitmap);
-    int32_t blockBytes = 0;
-    if (const BYTE* block = Frame_Block(cursor, &blockBytes)) {
-        SetBitmapBits(FrameBitmap,
-                      static_cast<DWORD>(
-                          vintrel::FrameCopyBytes(VL.PicWidth, VL.PicHeight, VL.BytesPerPixel, blockBytes)),
-                      block);
-    }
-    BitBlt(surface, 0, 0, VL.PicWidth, VL.PicHeight, MemoryDC, 0, 0, SRCCOPY);
-    SelectObject(MemoryDC, previous);
-    DeleteDC(MemoryDC);
-    DeleteObject(FrameBitmap);
-    MemoryDC = nullptr;
-    FrameBitmap = nullptr;
+    if (HDC surface = PicCAPT.hDC()) Frame_Draw(cursor, surface);
     PicCAPT.Refresh();
 }

@@ -2,12 +2,19 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <string>
+
 #include "capture/capture_window.h"
+#include "core/about_window.h"
 #include "core/frame_rules.h"
 #include "core/shared_state.h"
+#include "core/view_window.h"
+#include "output/progress_window.h"
 #include "platform/runtime.h"
 #include "resource.h"
 #include "settings/setting_store.h"
+#include "settings/settings_dialog.h"
 
 namespace {
 
@@ -83,7 +90,7 @@ void frmVLm1::MDIForm_QueryUnload(int16_t& cancel, int unloadMode) {
 }
 
 void frmVLm1::MDIForm_Unload() {
-    WinHelpW(hWnd(), kHelpFile, HELP_QUIT, 0);
+    rt::CallHelp(hWnd(), HELP_QUIT);
     CaptureWindow().Unload();
     if (!Frame_Free()) rt::MsgBox(L"Memm DeAlloc NG!");
     if (g_instance == this) g_instance = nullptr;
@@ -130,17 +137,7 @@ bool frmVLm1::Busy_Refused(const wchar_t* title) {
     return true;
 }
 
-void frmVLm1::mfSAVE_Click() {
-    if (Busy_Refused(L"保存")) return;
-}
-
-void frmVLm1::mfALLSAVE_Click() {
-    if (Busy_Refused(L"全て保存")) return;
-}
-
-void frmVLm1::mfPRINT_Click() {
-    if (Busy_Refused(L"印刷")) return;
-}
+// mfSAVE_Click, mfALLSAVE_Click and mfPRINT_Click live with the output subsystem (output/*_command*.cpp).
 
 void frmVLm1::mfEXIT_Click() {
     Unload(rt::kUnloadByCode);
@@ -156,10 +153,40 @@ void frmVLm1::mePLAY_Click() {
     CaptureWindow().Show();
 }
 
-void frmVLm1::meALL_Click() {}
+void frmVLm1::View_Open(int32_t& index) {
+    views_.erase(std::remove_if(views_.begin(), views_.end(), [](const auto& v) { return !v->Loaded(); }),
+                 views_.end());
+    VL.ViewSerial += 1;
+    views_.push_back(std::make_unique<frmVLs1>(*this));
+    frmVLs1& view = *views_.back();
+    view.Show();
+    view.SetCaption(std::to_wstring(VL.ViewBatch) + L"-" + std::to_wstring(VL.ViewSerial));
+    view.DrawFrame(index);
+}
+
+void frmVLm1::meALL_Click() {
+    // Refused while something runs, so that RunState keeps telling what runs.
+    if (Busy_Refused(L"全て選択")) return;
+    ViewBatch_Raise();
+    BatchRun run;
+    for (int32_t i = 1; i <= VL.RecordedCount; ++i) {
+        rt::DoEvents();
+        // The program may have been ended during the yield: then no further view, and no frame is read.
+        if (Instance() != this || VL.CancelRequest != 0) break;
+        View_Open(i);
+    }
+}
 
 void frmVLm1::meCOMPACT_Click() {
     if (Busy_Refused(L"ｺﾝﾊﾟｸﾄ")) return;
+    if (VL.RecordedCount == 0) {
+        rt::MsgBox(L"録画されていません。", MB_OK, L"ｺﾝﾊﾟｸﾄ");
+        return;
+    }
+    // Loading the progress dialog runs the whole pass.
+    frmPGS& progress = ProgressWindow();
+    progress.Load();
+    progress.Unload();
 }
 
 void frmVLm1::meCANCEL_Click() {
@@ -176,19 +203,42 @@ void frmVLm1::mcCANCEL_Click() {
     VL.CancelRequest = kTrue;
 }
 
-void frmVLm1::mtEST_Click() {}
+void frmVLm1::mtEST_Click() {
+    frmVLEST dialog;
+    dialog.ShowModal();
+}
 
 void frmVLm1::mtESTDEL_Click() {
     // Nothing stored means nothing to remove; the command stays silent either way.
     Setting_Delete();
 }
 
-void frmVLm1::mwHorizontal_Click() {}
+void frmVLm1::mwHorizontal_Click() {
+    Arrange(1);
+}
 
-void frmVLm1::mwCascade_Click() {}
+void frmVLm1::mwCascade_Click() {
+    Arrange(0);
+}
 
-void frmVLm1::mwDELETE_Click() {}
+void frmVLm1::mwDELETE_Click() {
+    if (VL.OpenViewCount == 0) return;
+    const int32_t n = VL.OpenViewCount;
+    for (int32_t k = 0; k < n; ++k) {
+        // Only shown views are closed: the hidden view of a running compaction is never the active one.
+        rt::Form* active = ActiveForm();
+        if (!active || !active->Visible()) break;
+        active->Unload();
+    }
+    // OpenViewCount keeps what the unloads left: it counts the views still loaded.
+    VL.ViewSerial = 0;
+    VL.ViewBatch = 0;
+}
 
-void frmVLm1::mhHLP_Click() {}
+void frmVLm1::mhHLP_Click() {
+    rt::CallHelp(hWnd(), HELP_CONTENTS);
+}
 
-void frmVLm1::mhVER_Click() {}
+void frmVLm1::mhVER_Click() {
+    AboutWindow().Show();
+}

@@ -73,6 +73,23 @@ BYTE* Frame_Block(int32_t index, int32_t* bytes) {
     return VL.FrameData[index];
 }
 
+void Frame_Draw(int32_t index, HDC surface) {
+    HBITMAP bitmap = CreateCompatibleBitmap(surface, VL.PicWidth, VL.PicHeight);
+    HDC memory = CreateCompatibleDC(surface);
+    HGDIOBJ previous = SelectObject(memory, bitmap);
+    int32_t blockBytes = 0;
+    if (const BYTE* block = Frame_Block(index, &blockBytes)) {
+        SetBitmapBits(bitmap,
+                      static_cast<DWORD>(
+                          vintrel::FrameCopyBytes(VL.PicWidth, VL.PicHeight, VL.BytesPerPixel, blockBytes)),
+                      block);
+    }
+    BitBlt(surface, 0, 0, VL.PicWidth, VL.PicHeight, memory, 0, 0, SRCCOPY);
+    SelectObject(memory, previous);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+}
+
 int32_t Frame_Available() {
     return g_available;
 }

@@ -53,6 +53,9 @@ bool Frame_Free();
 // The locked block of frame `index` and its size, or nullptr when the store holds no block for it
 // (index out of range, a partly allocated store, or the store released).
 BYTE* Frame_Block(int32_t index, int32_t* bytes);
+// Draws frame `index` onto `surface` at (0, 0), PicWidth x PicHeight, through a bitmap compatible with the
+// surface; only the bytes that the frame's block holds are read (nothing is drawn from a missing block).
+void Frame_Draw(int32_t index, HDC surface);
 // How many frames from frame 1 on have a block: Framemax after a full allocation, fewer after a
 // failed one, 0 once the store is released.
 int32_t Frame_Available();

@@ -14,7 +14,10 @@ const UINT kMsgActivate = WM_APP + 0x100;
 // Windows activates the next window when the active one is minimized; Wine leaves the minimized
 // window active without a focus, so that keystrokes meant for the application reach it instead (and
 // Enter restores it). A minimized form hands the activation on itself, after its minimizing is done.
-const UINT kMsgMinimized = WM_APP + 0x101;
+const UINT kMsgMinimized = WM_APP + 0x102;
+// Focus events are posted too: a control notifies its parent before it has finished taking the
+// focus, and a handler may move the focus elsewhere or open a message box.
+const UINT kMsgGotFocus = WM_APP + 0x101;
 const wchar_t kFormClass[] = L"VintrelForm";
 
 int g_loadedForms = 0;
@@ -45,6 +48,17 @@ HWND NextWindowToActivate(HWND minimized) {
         return w;
     }
     return nullptr;
+}
+
+// Owner of the forms kept out of the task bar: never shown, and it outlives every form.
+HWND HiddenOwner() {
+    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                              GetModuleHandleW(nullptr), nullptr);
+    return owner;
+}
+
+bool IsTabStop(HWND w) {
+    return (GetWindowLongW(w, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(w) && IsWindowEnabled(w);
 }
 
 }  // namespace
@@ -95,9 +109,14 @@ void Form::AddControl(Control* control) {
     if (hwnd_) control->Attach(hwnd_);
 }
 
+void Form::ControlGotFocus(Control* control) {
+    if (hwnd_ && !restoringFocus_) PostMessageW(hwnd_, kMsgGotFocus, 0, reinterpret_cast<LPARAM>(control));
+}
+
 HWND Form::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {
+    HWND owner = style.owner ? style.owner : (style.showInTaskbar ? nullptr : HiddenOwner());
     return CreateWindowExW(style.exStyle, WindowClass(), style.caption.c_str(), style.style & ~WS_VISIBLE,
-                           CW_USEDEFAULT, CW_USEDEFAULT, outerWidth, outerHeight, nullptr, style.menu,
+                           CW_USEDEFAULT, CW_USEDEFAULT, outerWidth, outerHeight, owner, style.menu,
                            GetModuleHandleW(nullptr), this);
 }
 
@@ -112,6 +131,10 @@ void Form::Load() {
     const int clientH = TwipsToPixelsY(st.clientHeightTwips);
     RECT r = {0, 0, clientW, clientH};
     AdjustWindowRectEx(&r, st.style & ~WS_VISIBLE, st.menu != nullptr, st.exStyle);
+    dialogKeys_ = st.dialogKeys;
+    keyPreview_ = st.keyPreview;
+    lines_ = st.lines;
+    savedFocus_ = nullptr;
     if (!CreateNativeWindow(st, r.right - r.left, r.bottom - r.top) || !hwnd_) {
         throw RuntimeError(kErrInvalidCall);
     }
@@ -134,10 +157,22 @@ void Form::Load() {
 }
 
 void Form::Show() {
-    Load();
+    loadingToShow_ = true;
+    try {
+        Load();
+    } catch (...) {
+        loadingToShow_ = false;
+        throw;
+    }
+    loadingToShow_ = false;
     if (!hwnd_) return;  // the form unloaded itself while loading
     ShowWindow(hwnd_, SW_SHOW);
-    if (!(GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD)) SetForegroundWindow(hwnd_);
+    if (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD) {
+        // Showing alone does not make an MDI child the active one.
+        SendMessageW(GetParent(hwnd_), WM_MDIACTIVATE, reinterpret_cast<WPARAM>(hwnd_), 0);
+    } else {
+        SetForegroundWindow(hwnd_);
+    }
     CheckActivation();
 }
 
@@ -149,6 +184,7 @@ void Form::ShowModal() {
     if (IsWindowVisible(hwnd_)) Hide();
     ModalContext ctx{hwnd_, {}};
     EnumThreadWindows(GetCurrentThreadId(), &DisableForModal, reinterpret_cast<LPARAM>(&ctx));
+    disabledByModal_.insert(disabledByModal_.end(), ctx.disabled.begin(), ctx.disabled.end());
     HWND previous = GetActiveWindow();
     Show();
     MSG msg;
@@ -159,19 +195,30 @@ void Form::ShowModal() {
             break;
         }
         if (got < 0) break;
+        if (TranslateFormKeys(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
-    for (HWND w : ctx.disabled) {
-        if (IsWindow(w)) EnableWindow(w, TRUE);
-    }
-    if (previous && previous != ctx.self && IsWindow(previous) && IsWindowVisible(previous)) {
+    EndModal();
+    // A minimized window is given no activation back (it would be asked to size itself).
+    if (previous && previous != ctx.self && IsWindow(previous) && IsWindowVisible(previous) &&
+        !IsIconic(previous)) {
         SetActiveWindow(previous);
+    }
+}
+
+void Form::EndModal() {
+    // Enabled before the form goes, so that the window system hands the activation back to them.
+    std::vector<HWND> disabled;
+    disabled.swap(disabledByModal_);
+    for (HWND w : disabled) {
+        if (IsWindow(w)) EnableWindow(w, TRUE);
     }
 }
 
 void Form::Hide() {
     if (!hwnd_) return;
+    EndModal();
     ShowWindow(hwnd_, SW_HIDE);
     if (g_lastActive == this) g_lastActive = nullptr;
 }
@@ -192,6 +239,7 @@ void Form::UnloadWithoutQuery() {
     unloading_ = true;
     Form_Unload();
     if (!hwnd_) return;
+    EndModal();
     if (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD) {
         SendMessageW(GetParent(hwnd_), WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd_), 0);
     } else {
@@ -373,7 +421,39 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 g_lastActive = this;
                 PostMessageW(hwnd, kMsgActivate, 0, 0);
             }
+            if (dialogKeys_) {
+                if (LOWORD(wp) == WA_INACTIVE) {
+                    HWND focus = GetFocus();
+                    if (focus && IsChild(hwnd, focus)) savedFocus_ = focus;
+                } else if (HIWORD(wp) == 0) {
+                    RestoreFocus();
+                    return 0;
+                }
+            }
             break;
+        case WM_COMMAND:
+            if (lp != 0) {
+                bool mine = false;
+                RunHandler([&] {
+                    for (Control* c : controls_) {
+                        if (c->OnCommand(reinterpret_cast<HWND>(lp), HIWORD(wp))) {
+                            mine = true;
+                            break;
+                        }
+                    }
+                });
+                if (mine) return 0;
+            }
+            break;
+        case WM_CTLCOLORSTATIC: {
+            HBRUSH brush = nullptr;
+            for (Control* c : controls_) {
+                if (c->OnColor(reinterpret_cast<HWND>(lp), reinterpret_cast<HDC>(wp), &brush)) {
+                    return reinterpret_cast<LRESULT>(brush);
+                }
+            }
+            break;
+        }
         case WM_SIZE:
             if (wp == SIZE_MINIMIZED) {
                 if (g_lastActive == this) g_lastActive = nullptr;
@@ -393,6 +473,10 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (mine) return 0;
             break;
         }
+        case WM_PAINT:
+            if (lines_.empty()) break;
+            PaintLines();
+            return 0;
         case WM_GETMINMAXINFO: {
             // Forms are fitted to exact client sizes, however small or large.
             LRESULT r = DefaultProc(hwnd, msg, wp, lp);
@@ -422,9 +506,116 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
                 }
                 return 0;
             }
+            if (msg == kMsgGotFocus) {
+                auto* control = reinterpret_cast<Control*>(lp);
+                if (std::find(controls_.begin(), controls_.end(), control) != controls_.end()) {
+                    RunHandler([&] { control->OnGotFocus(); });
+                }
+                return 0;
+            }
             break;
     }
     return DefaultProc(hwnd, msg, wp, lp);
+}
+
+void Form::PaintLines() {
+    PAINTSTRUCT ps;
+    HDC dc = BeginPaint(hwnd_, &ps);
+    for (const Line& line : lines_) {
+        HPEN pen = CreatePen(PS_SOLID, line.widthPx, line.color);
+        HGDIOBJ old = SelectObject(dc, pen);
+        MoveToEx(dc, TwipsToPixelsX(line.x1), TwipsToPixelsY(line.y1), nullptr);
+        LineTo(dc, TwipsToPixelsX(line.x2), TwipsToPixelsY(line.y2));
+        SelectObject(dc, old);
+        DeleteObject(pen);
+    }
+    EndPaint(hwnd_, &ps);
+}
+
+// Dialog keyboard
+
+void Form::RestoreFocus() {
+    HWND target = savedFocus_;
+    if (target && IsWindow(target) && IsChild(hwnd_, target) && IsWindowVisible(target) &&
+        IsWindowEnabled(target)) {
+        // Coming back to the form is no move between its controls: no focus event.
+        restoringFocus_ = true;
+        SetFocus(target);
+        restoringFocus_ = false;
+    } else {
+        MoveFocus(false);
+    }
+}
+
+void Form::MoveFocus(bool backwards) {
+    std::vector<HWND> stops;
+    for (HWND w = GetWindow(hwnd_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
+        if (IsTabStop(w)) stops.push_back(w);
+    }
+    if (stops.empty()) return;
+    // The control that holds the focus may be an inner window of a stop (the edit of a combo box).
+    HWND focus = GetFocus();
+    while (focus && focus != hwnd_ && GetParent(focus) != hwnd_) focus = GetParent(focus);
+    const auto at = std::find(stops.begin(), stops.end(), focus);
+    const size_t n = stops.size();
+    size_t next;
+    if (at == stops.end()) {
+        next = backwards ? n - 1 : 0;
+    } else {
+        const size_t i = static_cast<size_t>(at - stops.begin());
+        next = backwards ? (i + n - 1) % n : (i + 1) % n;
+    }
+    SetFocus(stops[next]);
+    // Text reached with Tab is selected, so that typing replaces it (in a combo box the focus is on its
+    // edit).
+    HWND focused = GetFocus();
+    if (focused && (SendMessageW(focused, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)) {
+        SendMessageW(focused, EM_SETSEL, 0, -1);
+    }
+}
+
+bool Form::TranslateKey(MSG& msg) {
+    if (msg.message == WM_KEYDOWN && dialogKeys_) {
+        const WPARAM vk = msg.wParam;
+        if (vk != VK_TAB && vk != VK_RETURN && vk != VK_ESCAPE) return false;
+        if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
+        const LRESULT wants = SendMessageW(msg.hwnd, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(&msg));
+        if (wants & (DLGC_WANTMESSAGE | DLGC_WANTALLKEYS)) return false;
+        if (vk == VK_TAB) {
+            if (wants & DLGC_WANTTAB) return false;
+            MoveFocus(GetKeyState(VK_SHIFT) < 0);
+            return true;
+        }
+        bool handled = false;
+        RunHandler([&] {
+            for (Control* c : controls_) {
+                if (c->OnDialogKey(static_cast<WORD>(vk))) {
+                    handled = true;
+                    break;
+                }
+            }
+        });
+        return handled;
+    }
+    if (msg.message == WM_CHAR && keyPreview_) {
+        auto key = static_cast<int16_t>(msg.wParam);
+        RunHandler([&] { Form_KeyPress(key); });
+        if (key == 0) return true;
+        msg.wParam = static_cast<uint16_t>(key);
+    }
+    return false;
+}
+
+bool TranslateFormKeys(MSG& msg) {
+    if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR) return false;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    Form* form = FormFromHandle(root);
+    if (!form) return false;
+    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && !HelpFile().empty()) {
+        CallHelp(GetAncestor(root, GA_ROOTOWNER), HELP_CONTENTS);
+        return true;
+    }
+    return form->TranslateKey(msg);
 }
 
 // MDI frame
@@ -432,9 +623,11 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
 bool MdiForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     if (msg != WM_CREATE) return OnFrameMessage(msg, wp, lp, result);
     CLIENTCREATESTRUCT ccs = {nullptr, 0xFF00};
-    client_ = CreateWindowExW(WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-                              WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE, 0, 0, 0, 0,
-                              hWnd(), nullptr, GetModuleHandleW(nullptr), &ccs);
+    // Children keep the frame style they ask for (a view has a fixed border).
+    client_ = CreateWindowExW(
+        WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
+        WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE | MDIS_ALLCHILDSTYLES, 0, 0, 0, 0,
+        hWnd(), nullptr, GetModuleHandleW(nullptr), &ccs);
     result = client_ ? 0 : -1;
     return true;
 }
@@ -490,9 +683,20 @@ bool MdiForm::Unload(int mode) {
 // MDI child
 
 HWND MdiChild::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {
-    return CreateWindowExW(style.exStyle | WS_EX_MDICHILD, WindowClass(), style.caption.c_str(),
-                           (style.style & ~WS_VISIBLE) | WS_CHILD, CW_USEDEFAULT, CW_USEDEFAULT, outerWidth,
-                           outerHeight, frame_.MdiClient(), nullptr, GetModuleHandleW(nullptr), this);
+    const HWND client = frame_.MdiClient();
+    BOOL maximized = FALSE;
+    const bool activeChild =
+        SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)) != 0;
+    HWND hwnd = CreateWindowExW(style.exStyle | WS_EX_MDICHILD, WindowClass(), style.caption.c_str(),
+                                (style.style & ~(WS_VISIBLE | WS_MAXIMIZE)) | WS_CHILD | WS_CLIPSIBLINGS,
+                                CW_USEDEFAULT, CW_USEDEFAULT, outerWidth, outerHeight, client, nullptr,
+                                GetModuleHandleW(nullptr), this);
+    // As Windows MDI does, a child opened while the active child is maximised opens maximised, before its
+    // load event runs. A child that is only loaded stays hidden and leaves the others as they are.
+    if (hwnd && LoadingToShow() && activeChild && maximized) {
+        SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(hwnd), 0);
+    }
+    return hwnd;
 }
 
 LRESULT MdiChild::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -503,6 +707,7 @@ int RunMessageLoop(MdiForm* frame) {
     MSG msg;
     while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         if (frame && frame->MdiClient() && TranslateMDISysAccel(frame->MdiClient(), &msg)) continue;
+        if (TranslateFormKeys(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }

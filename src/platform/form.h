@@ -25,7 +25,7 @@ enum WindowStateValue : int { kNormal = 0, kMinimized = 1, kMaximized = 2 };
 
 class Form;
 
-// Something that lives inside a form and needs its window (timers, picture boxes).
+// Something that lives inside a form and needs its window (timers, picture boxes, controls).
 class Control {
   public:
     virtual ~Control() = default;
@@ -33,6 +33,23 @@ class Control {
     virtual void Detach() = 0;
     // A WM_TIMER of the form; true when it was this control's.
     virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
+    // A notification (WM_COMMAND) from a child window of the form; true when it was this control's.
+    virtual bool OnCommand(HWND /*child*/, WORD /*code*/) { return false; }
+    // The colours of a static child window about to be painted; true with the background brush when
+    // it was this control's.
+    virtual bool OnColor(HWND /*child*/, HDC /*dc*/, HBRUSH* /*brush*/) { return false; }
+    // The focus moved into this control from elsewhere in its form.
+    virtual void OnGotFocus() {}
+    // Enter or Esc that the focused control does not take; true when this control acted on it (the
+    // default and cancel buttons).
+    virtual bool OnDialogKey(WORD /*vk*/) { return false; }
+};
+
+// A straight line drawn on a form's background: ends in twips, width in pixels.
+struct Line {
+    int x1, y1, x2, y2;
+    COLORREF color;
+    int widthPx;
 };
 
 struct FormStyle {
@@ -43,6 +60,12 @@ struct FormStyle {
     std::wstring caption;
     HMENU menu = nullptr;  // owned by the window once created
     HICON icon = nullptr;
+    HWND owner = nullptr;       // a top-level window stays above its owner and goes with it
+    bool showInTaskbar = true;  // false: owned by a hidden window of the process unless owner is set
+    bool dialogKeys = false;    // Tab and Shift+Tab move between the controls, Enter and Esc go to the
+                                // default and cancel buttons, the focus is kept across deactivation
+    bool keyPreview = false;    // Form_KeyPress sees every typed character before the control does
+    std::vector<Line> lines;
 };
 
 class Form {
@@ -91,16 +114,23 @@ class Form {
     void SetWindowState(int state);
 
     void AddControl(Control* control);
+    // Called by a control whose window received the focus; raises its focus event unless the focus
+    // only came back with the form's activation.
+    void ControlGotFocus(Control* control);
 
     // Number of forms whose windows exist in this process.
     static int LoadedCount();
 
   protected:
     virtual FormStyle Style() const = 0;
+    // True while Show() loads the form: the window is about to be shown.
+    bool LoadingToShow() const { return loadingToShow_; }
     virtual void Form_Load() {}
     virtual void Form_Activate() {}
     virtual void Form_QueryUnload(int16_t& /*cancel*/, int /*unloadMode*/) {}
     virtual void Form_Unload() {}
+    // With key preview: the typed character code, which the handler may replace (0 swallows it).
+    virtual void Form_KeyPress(int16_t& /*keyAscii*/) {}
     // Messages a form handles beyond the events; return true when handled.
     virtual bool OnMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) { return false; }
     virtual HWND CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight);
@@ -110,15 +140,29 @@ class Form {
     static const wchar_t* WindowClass();
 
   private:
+    friend bool TranslateFormKeys(MSG& msg);
+
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
     void CheckActivation();
     void CheckSizable() const;
     void PlaceOuter(const RECT& rect);
+    bool TranslateKey(MSG& msg);
+    void MoveFocus(bool backwards);
+    void RestoreFocus();
+    void EndModal();
+    void PaintLines();
 
     HWND hwnd_ = nullptr;
     bool unloading_ = false;
+    bool loadingToShow_ = false;
     std::vector<Control*> controls_;
+    bool dialogKeys_ = false;
+    bool keyPreview_ = false;
+    HWND savedFocus_ = nullptr;
+    bool restoringFocus_ = false;
+    std::vector<HWND> disabledByModal_;  // windows a modal show disabled, enabled again when it ends
+    std::vector<Line> lines_;
 };
 
 // MDI frame window: its client area is the MDI client that holds the children.
@@ -168,6 +212,10 @@ class MdiChild : public Form {
 
 // The form behind a window handle, if the window is one of ours.
 Form* FormFromHandle(HWND hwnd);
+
+// The keyboard handling of the forms, for every message loop before TranslateMessage: dialog keys,
+// key preview and F1 for the help file. True when the message was consumed.
+bool TranslateFormKeys(MSG& msg);
 
 // Runs the thread's message loop until WM_QUIT, with MDI keyboard handling for the frame.
 int RunMessageLoop(MdiForm* frame);

@@ -1,6 +1,9 @@
 #include "platform/runtime.h"
 
 #include <cmath>
+#include <vector>
+
+#include "platform/form.h"
 
 namespace rt {
 
@@ -9,6 +12,7 @@ const wchar_t* const kAppTitle = L"VINTREL";
 namespace {
 
 std::wstring g_helpFile;
+HelpFunction g_helpFunction;
 bool g_quitWhenNoForms = false;
 
 int LogicalDpi(int index) {
@@ -44,8 +48,8 @@ RuntimeError::RuntimeError(int number)
       number_(number),
       description_(ErrorDescription(number)) {}
 
-int MsgBox(const std::wstring& text, UINT style, const std::wstring& title) {
-    return MessageBoxW(nullptr, text.c_str(), title.c_str(), style | MB_SETFOREGROUND);
+int MsgBox(const std::wstring& text, UINT style, const std::wstring& title, HWND owner) {
+    return MessageBoxW(owner, text.c_str(), title.c_str(), style | MB_SETFOREGROUND);
 }
 
 void DoEvents() {
@@ -55,6 +59,7 @@ void DoEvents() {
             PostQuitMessage(static_cast<int>(msg.wParam));
             return;
         }
+        if (TranslateFormKeys(msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
@@ -101,6 +106,49 @@ void SetHelpFile(const std::wstring& path) {
 }
 const std::wstring& HelpFile() {
     return g_helpFile;
+}
+
+std::wstring HelpFilePath() {
+    const bool bare = g_helpFile.find_first_of(L"\\/:") == std::wstring::npos;
+    if (!bare) return g_helpFile;
+    std::vector<wchar_t> path(MAX_PATH);
+    DWORD n;
+    while ((n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size()) {
+        path.resize(path.size() * 2);
+    }
+    std::wstring dir(path.data(), n);
+    dir.resize(dir.find_last_of(L"\\/") + 1);
+    return dir + g_helpFile;
+}
+
+void CallHelp(HWND owner, UINT command) {
+    const std::wstring path = HelpFilePath();
+    if (g_helpFunction) {
+        g_helpFunction(owner, path, command);
+    } else {
+        WinHelpW(owner, path.c_str(), command, 0);
+    }
+}
+
+void SetHelpFunction(HelpFunction function) {
+    g_helpFunction = std::move(function);
+}
+
+NumberSymbols UserNumberSymbols() {
+    auto read = [](LCTYPE type, const wchar_t* fallback) {
+        wchar_t text[8] = {};
+        const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text, 8);
+        return n > 1 ? std::wstring(text) : std::wstring(fallback);
+    };
+    return {read(LOCALE_STHOUSAND, L","), read(LOCALE_SDECIMAL, L".")};
+}
+
+void SendKey(WORD vk) {
+    HWND focus = GetFocus();
+    if (!focus) return;
+    const DWORD scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
+    PostMessageW(focus, WM_KEYDOWN, vk, static_cast<LPARAM>(scan | 1u));
+    PostMessageW(focus, WM_KEYUP, vk, static_cast<LPARAM>(scan | 0xC0000001u));
 }
 
 void SetQuitWhenNoForms(bool quit) {

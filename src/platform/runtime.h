@@ -33,9 +33,11 @@ std::wstring ErrorDescription(int number);
 // The application title that a message box carries when none is given.
 extern const wchar_t* const kAppTitle;
 
-// A modal message box; returns the button pressed (IDOK, IDYES, ...). It has no owner, so that the
-// program's other windows keep taking menu commands and timer ticks while it is open.
-int MsgBox(const std::wstring& text, UINT style = MB_OK, const std::wstring& title = kAppTitle);
+// A modal message box; returns the button pressed (IDOK, IDYES, ...). Without an owner the
+// program's other windows keep taking menu commands and timer ticks while it is open; a dialog that
+// owns its box cannot be used behind it.
+int MsgBox(const std::wstring& text, UINT style = MB_OK, const std::wstring& title = kAppTitle,
+           HWND owner = nullptr);
 
 // Processes every pending event of this thread, then returns. A WM_QUIT seen here is posted again
 // so that the outer loop ends.
@@ -58,6 +60,25 @@ RECT MonitorBoundsAt(POINT p);
 // The application's help file, as registered at start-up.
 void SetHelpFile(const std::wstring& path);
 const std::wstring& HelpFile();
+// Where the help file is looked for: a bare name lies next to the program, never in the current
+// folder (which the save dialog changes).
+std::wstring HelpFilePath();
+// Asks the help system (WinHelp) to act on the help file: HELP_CONTENTS, HELP_QUIT.
+void CallHelp(HWND owner, UINT command);
+// Test seam: replaces the call of WinHelp (an empty function restores it).
+using HelpFunction = std::function<void(HWND owner, const std::wstring& path, UINT command)>;
+void SetHelpFunction(HelpFunction function);
+
+// The user's digit group and decimal separators.
+struct NumberSymbols {
+    std::wstring group;
+    std::wstring decimal;
+};
+NumberSymbols UserNumberSymbols();
+
+// A synthesized keystroke (down and up) for the window that has the focus, queued behind the
+// messages already waiting.
+void SendKey(WORD vk);
 
 // Whether the process should end once its last form is gone (the application sets it; a test
 // program that creates forms leaves it off).

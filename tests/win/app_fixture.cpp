@@ -1,7 +1,24 @@
 #include "app_fixture.h"
 
 #include "platform/settings_store.h"
+#include "resource.h"
 #include "settings/setting_store.h"
+
+namespace {
+
+HHOOK g_hook = nullptr;
+int g_childrenLeft = 0;
+std::function<void()> g_onChildren;
+
+LRESULT CALLBACK WatchCreation(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_CREATEWND && (reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs->dwExStyle & WS_EX_MDICHILD) &&
+        g_childrenLeft > 0 && --g_childrenLeft == 0) {
+        g_onChildren();
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+}  // namespace
 
 void ClearStoredSettings() {
     rt::DeleteSetting(kSettingApp, kSettingSection);
@@ -31,6 +48,8 @@ void AppTest::SetUp() {
 }
 
 void AppTest::TearDown() {
+    if (g_hook) UnhookWindowsHookEx(g_hook);
+    g_hook = nullptr;
     if (main && main->Loaded()) {
         main->mfEXIT_Click();
         harness::PumpPending();
@@ -62,4 +81,24 @@ std::vector<std::wstring> AppTest::BoxLines() const {
     std::vector<std::wstring> lines;
     for (const auto& b : boxes->Seen()) lines.push_back(BoxLine(b.title, b.text));
     return lines;
+}
+
+void AppTest::AfterChildrenCreated(int n, std::function<void()> action) {
+    g_childrenLeft = n;
+    g_onChildren = std::move(action);
+    if (!g_hook) g_hook = SetWindowsHookExW(WH_CBT, &WatchCreation, nullptr, GetCurrentThreadId());
+}
+
+void AppTest::ExitDuring(WORD command) {
+    AfterChildrenCreated(2, [this] { PostMessageW(main->hWnd(), WM_COMMAND, IDM_mfEXIT, 0); });
+    const int32_t serial = VL.ViewSerial;
+    Command(command);
+    EXPECT_FALSE(main->Loaded());
+    EXPECT_EQ(rt::Form::LoadedCount(), 0);
+    EXPECT_LE(VL.ViewSerial, serial + 2);
+    EXPECT_EQ(VL.OpenViewCount, 0);
+    EXPECT_EQ(VL.RunState, 0);
+    EXPECT_EQ(Frame_Available(), 0);
+    harness::Pump(100);
+    EXPECT_EQ(boxes->Count(), 0u);
 }

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -32,6 +33,14 @@ class AppTest : public testing::Test {
     void Reallocate(int32_t width, int32_t height, int16_t frames);
     // Boxes seen since the last Clear, as "title|text" lines.
     std::vector<std::wstring> BoxLines() const;
+    // Runs `action` inside the creation of the n-th MDI child window from now on (loops that open views
+    // yield right after, so a message posted here is handled between two views).
+    void AfterChildrenCreated(int n, std::function<void()> action);
+    // Chooses the exit command while `command` opens its second view, and checks that the program ended at
+    // once: no further view, no message, every window gone and the frame store released.
+    void ExitDuring(WORD command);
+    // Sends a menu command to the main window.
+    void Command(WORD id) { SendMessageW(main->hWnd(), WM_COMMAND, id, 0); }
 
     std::unique_ptr<harness::BoxWatcher> boxes;
     std::unique_ptr<frmVLm1> main;

@@ -1,5 +1,9 @@
 #include "capture_fixture.h"
 
+#include <algorithm>
+
+#include "core/view_window.h"
+
 void CaptureTest::SetUp() {
     AppTest::SetUp();
     Start();
@@ -84,4 +88,29 @@ void CaptureTest::RecordUntilFrame(int frame) {
     EnterStandby();
     harness::TapKey(VK_F11);
     ASSERT_TRUE(harness::WaitUntil([frame] { return VL.FrameCursor == frame; }, 5000));
+}
+
+void CaptureTest::Recorded(const std::vector<COLORREF>& frames, int height) {
+    Reallocate(40, height, static_cast<int16_t>(frames.size()));
+    for (size_t f = 0; f < frames.size(); ++f) FillFrame(static_cast<int>(f + 1), frames[f]);
+    VL.RecordedCount = static_cast<int32_t>(frames.size());
+}
+
+std::vector<std::wstring> CaptureTest::ViewCaptions(std::vector<COLORREF>* colors) const {
+    std::vector<std::tuple<int, std::wstring, COLORREF>> views;
+    for (rt::Form* f : main->Children()) {
+        const std::wstring caption = f->Caption();
+        DWORD p = 0;
+        GetBitmapBits(dynamic_cast<frmVLs1*>(f)->picFRM.Image(), 4, &p);
+        if (f->Visible())
+            views.push_back({std::stoi(caption.substr(caption.find(L'-') + 1)), caption,
+                             RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF)});
+    }
+    std::sort(views.begin(), views.end());
+    std::vector<std::wstring> captions;
+    for (const auto& v : views) {
+        captions.push_back(std::get<1>(v));
+        if (colors) colors->push_back(std::get<2>(v));
+    }
+    return captions;
 }

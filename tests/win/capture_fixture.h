@@ -24,6 +24,10 @@ class CaptureTest : public AppTest {
     void RecordAt(POINT cursor);
     // Starts a recording with the real start key and waits until frame `frame` has been taken.
     void RecordUntilFrame(int frame);
+    // A recording of 40 x height pixels with one colour per frame, put into the frame store.
+    void Recorded(const std::vector<COLORREF>& frames, int height = 30);
+    // Captions of the shown frame views in the order they were opened, and the colour of their first pixel.
+    std::vector<std::wstring> ViewCaptions(std::vector<COLORREF>* colors = nullptr) const;
 };
 
 // Expects exactly these message boxes, as "title|text" lines.

@@ -70,6 +70,18 @@ int ControlId(HWND hwnd) {
 
 constexpr int kTextStaticId = 0xFFFF;
 
+// Registers a window class of the harness (arrow cursor) and returns its name.
+const wchar_t* RegisterWindowClass(const wchar_t* name, WNDPROC proc) {
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof(wc);
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW, with or without UNICODE
+    wc.lpszClassName = name;
+    RegisterClassExW(&wc);
+    return name;
+}
+
 bool IsShownMessageBox(HWND hwnd) {
     if (!IsWindowVisible(hwnd) || !SameClass(ClassName(hwnd), L"#32770")) return false;
     for (HWND c = GetWindow(hwnd, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
@@ -306,6 +318,51 @@ bool BoxWatcher::WaitForCount(size_t n, int timeoutMs) {
 }
 
 // ---------------------------------------------------------------------------------------------------------
+// Save dialog
+
+namespace {
+
+constexpr int kFileNameBox = 1148;
+
+BOOL CALLBACK FindSaveDialog(HWND hwnd, LPARAM lp) {
+    if (!IsWindowVisible(hwnd) || !SameClass(ClassName(hwnd), L"#32770") || !GetDlgItem(hwnd, kFileNameBox))
+        return TRUE;
+    *reinterpret_cast<HWND*>(lp) = hwnd;
+    return FALSE;
+}
+
+}  // namespace
+
+std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<void()> after, int timeoutMs) {
+    const DWORD uiThread = GetCurrentThreadId();
+    return std::async(std::launch::async, [=] {
+        SaveDialogSeen seen;
+        const auto deadline = Clock::now() + Ms(timeoutMs);
+        HWND dialog = nullptr;
+        while (!dialog && MsLeft(deadline) > 0) {
+            EnumThreadWindows(uiThread, FindSaveDialog, reinterpret_cast<LPARAM>(&dialog));
+            if (!dialog) std::this_thread::sleep_for(Ms(kRoundMs));
+        }
+        if (!dialog) return seen;
+        seen.title = WindowText(dialog);
+        // The name box answers text messages for the edit inside it.
+        const HWND box = GetDlgItem(dialog, kFileNameBox);
+        wchar_t offered[MAX_PATH] = {};
+        DWORD_PTR unused = 0;
+        SendMessageTimeoutW(box, WM_GETTEXT, MAX_PATH, reinterpret_cast<LPARAM>(offered), SMTO_ABORTIFHUNG,
+                            2000, &unused);
+        seen.offeredName = offered;
+        SendMessageTimeoutW(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(name.c_str()), SMTO_ABORTIFHUNG,
+                            2000, &unused);
+        const int button = name.empty() ? IDCANCEL : IDOK;
+        PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(dialog, button)));
+        if (after) after();
+        return seen;
+    });
+}
+
+// ---------------------------------------------------------------------------------------------------------
 // Keyboard and mouse
 
 namespace {
@@ -418,6 +475,91 @@ bool SetCursorStable(int x, int y, int timeoutMs) {
     }
 }
 
+void Click(HWND hwnd) {
+    RECT r = {};
+    GetWindowRect(hwnd, &r);
+    const int x = (r.left + r.right) / 2, y = (r.top + r.bottom) / 2;
+    // A late motion event of an earlier position can move the pointer back under Wine, so the pointer is
+    // settled first.
+    SetCursorStable(x, y);
+    ClickAt(x, y);
+}
+
+HWND FocusOf(DWORD threadId) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(threadId, &info) ? info.hwndFocus : nullptr;
+}
+
+bool HoldsFocus(HWND hwnd) {
+    const HWND focus = FocusOf(GetWindowThreadProcessId(hwnd, nullptr));
+    return focus && (focus == hwnd || IsChild(hwnd, focus));
+}
+
+std::wstring TextOf(HWND hwnd) {
+    DWORD_PTR n = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &n);
+    std::vector<wchar_t> buf(n + 1, L'\0');
+    DWORD_PTR got = 0;
+    SendMessageTimeoutW(hwnd, WM_GETTEXT, buf.size(), reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG,
+                        5000, &got);
+    return std::wstring(buf.data(), std::min<size_t>(got, n));
+}
+
+void SetTextOf(HWND hwnd, const std::wstring& text) {
+    DWORD_PTR ignored = 0;
+    SendMessageTimeoutW(hwnd, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text.c_str()), SMTO_ABORTIFHUNG, 5000,
+                        &ignored);
+}
+
+void TypeText(const std::wstring& text) {
+    for (wchar_t c : text) {
+        INPUT in[2] = {};
+        for (INPUT& i : in) {
+            i.type = INPUT_KEYBOARD;
+            i.ki.wScan = c;
+            i.ki.dwFlags = KEYEVENTF_UNICODE;
+        }
+        in[1].ki.dwFlags |= KEYEVENTF_KEYUP;
+        SendInput(2, in, sizeof(INPUT));
+    }
+}
+
+ThreadBarrier::ThreadBarrier() {
+    static const wchar_t* const kClass =
+        RegisterWindowClass(L"VintrelHarnessBarrier", &ThreadBarrier::WndProc);
+    hwnd_ = CreateWindowExW(0, kClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleW(nullptr),
+                            this);
+}
+
+ThreadBarrier::~ThreadBarrier() {
+    if (hwnd_) DestroyWindow(hwnd_);
+}
+
+LRESULT CALLBACK ThreadBarrier::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    if (msg == WM_NCCREATE) {
+        const auto* cs = reinterpret_cast<const CREATESTRUCTW*>(lp);
+        SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+    }
+    if (msg == WM_APP) {
+        auto* self = reinterpret_cast<ThreadBarrier*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+        if (self) ++self->handled_;
+        return 0;
+    }
+    return DefWindowProcW(hwnd, msg, wp, lp);
+}
+
+bool ThreadBarrier::Sync(int timeoutMs) {
+    // Twice: the first round may overtake messages that the work under way is about to post; once it
+    // is handled, that work has returned to the loop and its messages are queued ahead of the second.
+    for (int round = 0; round < 2; ++round) {
+        const long before = handled_.load();
+        if (!PostMessageW(hwnd_, WM_APP, 0, 0)) return false;
+        if (!WaitUntil([&] { return handled_.load() > before; }, timeoutMs)) return false;
+    }
+    return true;
+}
+
 // ---------------------------------------------------------------------------------------------------------
 // Pattern window
 
@@ -491,16 +633,8 @@ PatternWindow::PatternWindow(int x, int y, int w, int h, int seed)
     }
 
     const HINSTANCE instance = GetModuleHandleW(nullptr);
-    static const ATOM registered = [instance] {
-        WNDCLASSEXW wc = {};
-        wc.cbSize = sizeof(wc);
-        wc.lpfnWndProc = &PatternWindow::WndProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW, with or without UNICODE
-        wc.lpszClassName = kPatternClass;
-        return RegisterClassExW(&wc);
-    }();
-    (void)registered;
+    static const wchar_t* const kRegistered = RegisterWindowClass(kPatternClass, &PatternWindow::WndProc);
+    (void)kRegistered;
 
     hwnd_ = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE, kPatternClass, L"", WS_POPUP,
                             x_, y_, w_, h_, nullptr, nullptr, instance, this);

@@ -7,8 +7,10 @@
 
 #include <windows.h>
 
+#include <atomic>
 #include <cstddef>
 #include <functional>
+#include <future>
 #include <memory>
 #include <string>
 #include <vector>
@@ -71,6 +73,18 @@ class BoxWatcher {
     std::unique_ptr<Impl> impl_;
 };
 
+// What a common save dialog showed before it was answered (empty when none came).
+struct SaveDialogSeen {
+    std::wstring title;
+    std::wstring offeredName;  // the file-name box (control 1148) as the dialog filled it
+};
+
+// Answers the next save dialog of the calling thread from a background thread: types `name` into its
+// file-name box and presses Save, or presses Cancel when `name` is empty; then runs `after` on that thread,
+// if given. Questions the dialog asks are message boxes, for a BoxWatcher.
+std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<void()> after = nullptr,
+                                             int timeoutMs = 15000);
+
 // Keyboard through SendInput (virtual-key codes). Wine caches the async key state per thread for up to
 // ~50 ms, so a key must stay down for a while for pollers to notice it.
 void KeyDown(WORD vk);
@@ -85,6 +99,36 @@ void ClickAt(int x, int y);
 bool ClickIfReachable(HWND window);
 // Sets the cursor and waits until GetCursorPos reads it back (stable over a few reads).
 bool SetCursorStable(int x, int y, int timeoutMs = 2000);
+
+// A left click with the real mouse (SendInput) at the centre of a window.
+void Click(HWND hwnd);
+
+// The window that has the keyboard focus in a thread (another thread's too), or nullptr.
+HWND FocusOf(DWORD threadId);
+// True when the focus of the window's thread is on hwnd or on a window inside it (the edit of a combo box).
+bool HoldsFocus(HWND hwnd);
+// Text of a control through WM_GETTEXT / WM_SETTEXT; usable from any thread while the owner pumps.
+std::wstring TextOf(HWND hwnd);
+void SetTextOf(HWND hwnd, const std::wstring& text);
+// Types the characters with the real keyboard (SendInput, as Unicode keystrokes).
+void TypeText(const std::wstring& text);
+
+// Lets another thread wait until the thread that created the barrier has handled everything that was
+// posted to it before the wait began (messages posted as a side effect of those included). Create it on
+// the thread to watch; that thread must keep pumping.
+class ThreadBarrier {
+  public:
+    ThreadBarrier();
+    ~ThreadBarrier();
+    ThreadBarrier(const ThreadBarrier&) = delete;
+    ThreadBarrier& operator=(const ThreadBarrier&) = delete;
+    bool Sync(int timeoutMs = 5000);
+
+  private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
+    HWND hwnd_ = nullptr;
+    std::atomic<long> handled_{0};
+};
 
 // Colour of pixel (i, j) (column, row) of a PatternWindow painted with seed.
 COLORREF PatternColor(int i, int j, int seed);

@@ -1,0 +1,57 @@
+#include "core/view_window.h"
+
+#include "capture/capture_rules.h"
+#include "core/shared_state.h"
+#include "platform/runtime.h"
+
+frmVLs1::frmVLs1(rt::MdiForm& frame) : rt::MdiChild(frame), picFRM(*this) {
+    picFRM.SetAutoRedraw(true);
+    picFRM.SetBackColor(GetSysColor(COLOR_WINDOW));
+}
+
+rt::FormStyle frmVLs1::Style() const {
+    rt::FormStyle st;
+    // A fixed single border: the user cannot resize a view by dragging it.
+    st.style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_CLIPCHILDREN;
+    return st;
+}
+
+void frmVLs1::Form_Load() {
+    // Counted first, so that the count matches the loaded views even if this one is closed while its
+    // message below is open.
+    VL.OpenViewCount += 1;
+    const int32_t width = vintrel::WindowExtentFrom(VL.PicWidth);
+    const int32_t height = vintrel::WindowExtentFrom(VL.PicHeight);
+    try {
+        SetWidth(Width() + rt::PixelsToTwipsX(width - ScaleWidthPx()));
+        SetHeight(Height() + rt::PixelsToTwipsY(height - ScaleHeightPx()));
+    } catch (const rt::RuntimeError& e) {
+        // A maximised view cannot be fitted; the running batch stops before its next view.
+        rt::MsgBox(e.Description());
+        VL.CancelRequest = kTrue;
+    }
+    // The picture holds the whole frame even in a window that could not be fitted to it.
+    picFRM.Move(0, 0, width, height);
+}
+
+void frmVLs1::Form_Unload() {
+    VL.OpenViewCount -= 1;
+}
+
+void frmVLs1::DrawFrame(int32_t index) {
+    if (HDC surface = picFRM.hDC()) Frame_Draw(index, surface);
+    picFRM.Refresh();
+}
+
+BatchRun::BatchRun() {
+    VL.RunState = 3;
+    VL.CancelRequest = kFalse;
+}
+
+BatchRun::~BatchRun() {
+    VL.RunState = 0;
+}
+
+void ViewBatch_Raise() {
+    VL.ViewBatch = vintrel::ClampToInt16(VL.ViewBatch + 1);
+}

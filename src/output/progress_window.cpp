@@ -1,0 +1,121 @@
+#include "output/progress_window.h"
+
+#include <string>
+
+#include "core/main_window.h"
+#include "core/shared_state.h"
+#include "core/view_window.h"
+#include "output/compact_rules.h"
+#include "platform/runtime.h"
+
+namespace {
+
+const int kClientWidth = 337;
+const int kClientHeight = 147;
+const wchar_t kFace[] = L"ＭＳ Ｐゴシック";
+const COLORREF kBlue = RGB(0, 0, 255);
+
+// A control's place in pixels of the dialog's client area.
+rt::Bounds At(int left, int top, int width, int height) {
+    return {rt::PixelsToTwipsX(left), rt::PixelsToTwipsY(top), rt::PixelsToTwipsX(width),
+            rt::PixelsToTwipsY(height)};
+}
+
+// A view loaded as the pass's scratch view: never shown, captioned or drawn, but counted as a loaded view
+// until it is unloaded, also when the pass ends early.
+struct ScratchView {
+    explicit ScratchView(frmVLm1& main) : view(main) {}
+    ~ScratchView() { view.Unload(); }
+    frmVLs1 view;
+};
+
+}  // namespace
+
+frmPGS& ProgressWindow() {
+    static frmPGS window;
+    return window;
+}
+
+frmPGS::frmPGS()
+    : Label2(*this, At(8, 8, 145, 17), L"コンパクト処理実行中"),
+      Label3(*this, At(56, 40, 241, 25), L"しばらくお待ちください．．．"),
+      picPROGRESS(*this),
+      picFILL(*this),
+      lblPercent(*this, At(192, 104, 57, 25), L"0"),
+      Label1(*this, At(256, 112, 65, 17), L"％　終了"),
+      cmdCANCEL(*this, At(40, 112, 97, 25), L"中止") {
+    Label2.SetForeColor(kBlue);
+    Label2.SetFont(kFace, 11.25);
+    Label3.SetFont(kFace, 15.75);
+    picPROGRESS.SetBackColor(RGB(255, 255, 255));
+    picFILL.SetBackColor(kBlue);
+    lblPercent.SetForeColor(RGB(0, 0, 0));
+    lblPercent.SetFont(kFace, 20.25);
+    Label1.SetFont(kFace, 12);
+    cmdCANCEL.Click = [this] { cmdCANCEL_Click(); };
+}
+
+rt::FormStyle frmPGS::Style() const {
+    rt::FormStyle st;
+    st.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
+    st.clientWidthTwips = rt::PixelsToTwipsX(kClientWidth);
+    st.clientHeightTwips = rt::PixelsToTwipsY(kClientHeight);
+    st.caption = L"Form1";
+    return st;
+}
+
+void frmPGS::Form_Load() {
+    ViewBatch_Raise();
+    SetWidth(Width() + rt::PixelsToTwipsX(kClientWidth - ScaleWidthPx()));
+    // The bar's filled part lies inside its white frame.
+    SetParent(picFILL.hWnd(), picPROGRESS.hWnd());
+    SetWindowLongPtrW(picPROGRESS.hWnd(), GWL_STYLE,
+                      GetWindowLongPtrW(picPROGRESS.hWnd(), GWL_STYLE) | WS_CLIPCHILDREN);
+    picFILL.Move(0, 0, 0, 0);
+    picPROGRESS.Move(16, 80, 300, 16);
+    lblPercent.SetText(L"0");
+    SetLeft((rt::ScreenWidthTwips() - Width()) / 2);
+    SetTop((rt::ScreenHeightTwips() - Height()) / 2);
+    SetWindowPos(hWnd(), HWND_TOPMOST, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
+    Compact_Run();
+}
+
+void frmPGS::Form_QueryUnload(int16_t& cancel, int unloadMode) {
+    // Closing from the window frame counts as the cancel button; the pass ends the dialog itself.
+    if (unloadMode != rt::kUnloadFromFrame) return;
+    cancel = kTrue;
+    VL.CancelRequest = kTrue;
+}
+
+void frmPGS::cmdCANCEL_Click() {
+    VL.CancelRequest = kTrue;
+}
+
+bool frmPGS::AfterRow(int32_t k, int32_t y) {
+    const vintrel::CompactProgress p = vintrel::CompactProgressAt(VL.PicHeight, k, y, VL.RecordedCount);
+    if (picFILL.WidthPx() != p.bar) picFILL.Move(0, 0, p.bar, 16);
+    lblPercent.SetText(std::to_wstring(p.percent));
+    rt::DoEvents();
+    // The program may have been ended during the yield: then the pass ends at once, reading no frame.
+    return frmVLm1::Instance() != nullptr && VL.CancelRequest == 0;
+}
+
+void frmPGS::Compact_Run() {
+    frmVLm1* main = frmVLm1::Instance();
+    if (!main) return;
+    BatchRun run;
+    ScratchView scratch(*main);
+    scratch.view.Load();
+    scratch.view.Hide();
+    const vintrel::FrameGeometry geometry = {VL.PicWidth, VL.PicHeight, VL.BytesPerPixel};
+    vintrel::CompactPass(
+        VL.RecordedCount, geometry,
+        [](int32_t index, int32_t* bytes) -> const uint8_t* { return Frame_Block(index, bytes); },
+        [this](int32_t k, int32_t y) { return AfterRow(k, y); },
+        [](int32_t k) {
+            frmVLm1* current = frmVLm1::Instance();
+            if (!current) return false;
+            current->View_Open(k);
+            return true;
+        });
+}

@@ -1,0 +1,40 @@
+// The progress dialog of compaction. Loading it runs the whole pass: it stands topmost over every window
+// while it compares the recorded frames and opens a view for each frame that differs from the last frame
+// kept; its button cancels the pass.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/form.h"
+#include "platform/picture_box.h"
+#include "platform/controls.h"
+
+class frmPGS : public rt::Form {
+  public:
+    frmPGS();
+
+    rt::Label Label2;
+    rt::Label Label3;
+    rt::PictureBox picPROGRESS;
+    rt::PictureBox picFILL;  // inside picPROGRESS
+    rt::Label lblPercent;
+    rt::Label Label1;
+    rt::CommandButton cmdCANCEL;
+
+    void cmdCANCEL_Click();
+    // The pass; returns when it has ended or was cancelled.
+    void Compact_Run();
+
+  protected:
+    rt::FormStyle Style() const override;
+    void Form_Load() override;
+    void Form_QueryUnload(int16_t& cancel, int unloadMode) override;
+
+  private:
+    // Shows the progress after row y of frame k; repaints only what changed. Then yields, and tells
+    // whether the pass goes on.
+    bool AfterRow(int32_t k, int32_t y);
+};
+
+// The one progress dialog of the process (created on first use).
+frmPGS& ProgressWindow();

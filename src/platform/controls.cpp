@@ -1,0 +1,246 @@
+#include "platform/controls.h"
+
+#include <commctrl.h>
+
+#include <cmath>
+
+#include "platform/runtime.h"
+
+namespace rt {
+
+namespace {
+
+// The tooltip window of a form, shared by its controls; it is owned by the form and goes with it.
+const wchar_t kToolTipsProperty[] = L"VintrelToolTips";
+
+HWND FormToolTips(HWND form) {
+    auto tips = static_cast<HWND>(GetPropW(form, kToolTipsProperty));
+    if (tips) return tips;
+    tips = CreateWindowExW(WS_EX_TOPMOST, TOOLTIPS_CLASSW, nullptr, WS_POPUP | TTS_ALWAYSTIP | TTS_NOPREFIX,
+                           CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, form, nullptr,
+                           GetModuleHandleW(nullptr), nullptr);
+    if (tips) SetPropW(form, kToolTipsProperty, tips);
+    return tips;
+}
+
+DWORD AlignmentStyle(Alignment alignment) {
+    switch (alignment) {
+        case Alignment::kRight:
+            return SS_RIGHT;
+        case Alignment::kCenter:
+            return SS_CENTER;
+        default:
+            return SS_LEFT;
+    }
+}
+
+}  // namespace
+
+WinControl::WinControl(Form& owner, const wchar_t* windowClass, DWORD style, DWORD exStyle,
+                       const Bounds& bounds, const std::wstring& text)
+    : owner_(owner),
+      windowClass_(windowClass),
+      style_(style),
+      exStyle_(exStyle),
+      bounds_(bounds),
+      text_(text) {
+    owner.AddControl(this);
+}
+
+WinControl::~WinControl() {
+    // The window itself goes with its form, which no longer passes it anything by then.
+    if (font_) {
+        if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, 0, FALSE);
+        DeleteObject(font_);
+    }
+}
+
+void WinControl::Attach(HWND form) {
+    if (hwnd_) return;
+    form_ = form;
+    hwnd_ = CreateWindowExW(
+        exStyle_ | WS_EX_NOPARENTNOTIFY, windowClass_, text_.c_str(), style_ | WS_CHILD | WS_VISIBLE,
+        TwipsToPixelsX(bounds_.left), TwipsToPixelsY(bounds_.top), TwipsToPixelsX(bounds_.width),
+        TwipsToPixelsY(bounds_.height), form, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) return;
+    if (!fontFace_.empty()) {
+        HDC screen = GetDC(nullptr);
+        const int height =
+            -static_cast<int>(std::lround(fontPoints_ * GetDeviceCaps(screen, LOGPIXELSY) / 72));
+        ReleaseDC(nullptr, screen);
+        font_ =
+            CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, fontFace_.c_str());
+    }
+    SendMessageW(hwnd_, WM_SETFONT,
+                 reinterpret_cast<WPARAM>(font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    Created();
+    // The focus is watched on the control and on its inner edit, if it has one (a combo box).
+    HWND inner = GetWindow(hwnd_, GW_CHILD);
+    SetWindowSubclass(hwnd_, &WinControl::WatchFocus, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (inner) SetWindowSubclass(inner, &WinControl::WatchFocus, 0, reinterpret_cast<DWORD_PTR>(this));
+    if (!toolTip_.empty()) {
+        if (HWND tips = FormToolTips(form)) {
+            AddToolTip(tips, hwnd_);
+            // The mouse rests on the inner edit of a combo box, not on the box itself.
+            if (inner) AddToolTip(tips, inner);
+        }
+    }
+}
+
+LRESULT CALLBACK WinControl::WatchFocus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
+                                        DWORD_PTR self) {
+    auto* control = reinterpret_cast<WinControl*>(self);
+    if (msg == WM_SETFOCUS && control->hwnd_) {
+        // A move inside the control (a combo box handing the focus to its edit) is no new entry.
+        const HWND from = reinterpret_cast<HWND>(wp);
+        if (!from || (from != control->hwnd_ && !IsChild(control->hwnd_, from))) {
+            control->owner_.ControlGotFocus(control);
+        }
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &WinControl::WatchFocus, id);
+    }
+    return DefSubclassProc(hwnd, msg, wp, lp);
+}
+
+void WinControl::AddToolTip(HWND tips, HWND tool) {
+    TOOLINFOW info = {};
+    info.cbSize = sizeof(info);
+    info.uFlags = TTF_IDISHWND | TTF_SUBCLASS;
+    info.hwnd = GetParent(tool);
+    info.uId = reinterpret_cast<UINT_PTR>(tool);
+    info.lpszText = const_cast<wchar_t*>(toolTip_.c_str());
+    SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
+}
+
+void WinControl::Detach() {
+    // The window went with its form, before the form's own last message.
+    if (form_) RemovePropW(form_, kToolTipsProperty);
+    form_ = nullptr;
+    hwnd_ = nullptr;
+    if (font_) {
+        DeleteObject(font_);
+        font_ = nullptr;
+    }
+}
+
+std::wstring WinControl::Text() const {
+    if (!hwnd_) return text_;
+    const int n = GetWindowTextLengthW(hwnd_);
+    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
+    const int got = GetWindowTextW(hwnd_, &text[0], n + 1);
+    text.resize(static_cast<size_t>(got > 0 ? got : 0));
+    return text;
+}
+
+void WinControl::SetText(const std::wstring& text) {
+    text_ = text;
+    // An unchanged text is not painted again.
+    if (hwnd_ && Text() != text) SetWindowTextW(hwnd_, text.c_str());
+}
+
+void WinControl::SetFont(const std::wstring& face, double points) {
+    fontFace_ = face;
+    fontPoints_ = points;
+}
+
+void WinControl::SetForeColor(COLORREF color) {
+    foreColor_ = color;
+    hasForeColor_ = true;
+    if (hwnd_) InvalidateRect(hwnd_, nullptr, TRUE);
+}
+
+bool WinControl::OnColor(HWND child, HDC dc, HBRUSH* brush) {
+    if (!hwnd_ || child != hwnd_ || !hasForeColor_) return false;
+    SetTextColor(dc, foreColor_);
+    SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+    *brush = GetSysColorBrush(COLOR_BTNFACE);
+    return true;
+}
+
+void WinControl::SetToolTipText(const std::wstring& text) {
+    toolTip_ = text;
+}
+
+bool WinControl::HasFocus() const {
+    HWND focus = GetFocus();
+    return hwnd_ && focus && (focus == hwnd_ || IsChild(hwnd_, focus));
+}
+
+void WinControl::SetFocus() {
+    if (hwnd_) ::SetFocus(hwnd_);
+}
+
+bool WinControl::OnCommand(HWND child, WORD code) {
+    if (!hwnd_ || child != hwnd_) return false;
+    OnNotify(code);
+    return true;
+}
+
+void WinControl::OnGotFocus() {
+    if (GotFocus) GotFocus();
+}
+
+TextBox::TextBox(Form& owner, const Bounds& bounds)
+    : WinControl(owner, L"EDIT", ES_AUTOHSCROLL | ES_LEFT | WS_TABSTOP, WS_EX_CLIENTEDGE, bounds, L"") {}
+
+ComboBox::ComboBox(Form& owner, const Bounds& bounds)
+    : WinControl(owner, L"COMBOBOX", CBS_DROPDOWN | CBS_AUTOHSCROLL | WS_VSCROLL | WS_TABSTOP, 0, bounds,
+                 L"") {}
+
+void ComboBox::Created() {
+    for (const std::wstring& item : items_) {
+        SendMessageW(hWnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+}
+
+void ComboBox::AddItem(const std::wstring& item) {
+    items_.push_back(item);
+    if (hWnd()) SendMessageW(hWnd(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+}
+
+void ComboBox::SetListIndex(int index) {
+    if (hWnd()) SendMessageW(hWnd(), CB_SETCURSEL, static_cast<WPARAM>(index), 0);
+}
+
+Label::Label(Form& owner, const Bounds& bounds, const std::wstring& caption, Alignment alignment)
+    : WinControl(owner, L"STATIC", AlignmentStyle(alignment) | SS_NOPREFIX, 0, bounds, caption) {}
+
+CommandButton::CommandButton(Form& owner, const Bounds& bounds, const std::wstring& caption)
+    : WinControl(owner, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, bounds, caption) {}
+
+void CommandButton::SetDefault(bool on) {
+    default_ = on;
+    Created();
+}
+
+void CommandButton::Created() {
+    if (hWnd()) SendMessageW(hWnd(), BM_SETSTYLE, default_ ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+void CommandButton::SetCancel(bool on) {
+    cancel_ = on;
+}
+
+bool CommandButton::OnDialogKey(WORD vk) {
+    if (!((vk == VK_RETURN && default_) || (vk == VK_ESCAPE && cancel_))) return false;
+    if (Click) Click();
+    return true;
+}
+
+void CommandButton::OnNotify(WORD code) {
+    if (code == BN_CLICKED && Click) Click();
+}
+
+CheckBox::CheckBox(Form& owner, const Bounds& bounds, const std::wstring& caption)
+    : WinControl(owner, L"BUTTON", BS_AUTOCHECKBOX | WS_TABSTOP, 0, bounds, caption) {}
+
+int CheckBox::Value() const {
+    return hWnd() && SendMessageW(hWnd(), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void CheckBox::SetValue(int value) {
+    if (hWnd()) SendMessageW(hWnd(), BM_SETCHECK, value == 1 ? BST_CHECKED : BST_UNCHECKED, 0);
+}
+
+}  // namespace rt
