@@ -69,7 +69,7 @@ void PictureBox::ReleaseImage() {
 
 void PictureBox::Erase(HDC dc) const {
     HBRUSH brush = CreateSolidBrush(backColor_);
-    RECT r = {0, 0, std::max(width_, imageWidth_), std::max(height_, imageHeight_)};
+    RECT r = {0, 0, std::max({1, width_, imageWidth_}), std::max({1, height_, imageHeight_})};
     FillRect(dc, &r, brush);
     DeleteObject(brush);
 }

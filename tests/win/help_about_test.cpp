@@ -88,6 +88,9 @@ TEST_F(HelpAboutTest, AboutIsOneModelessBoxThatOkEnterAndEscClose) {
     EXPECT_EQ(texts, (std::vector<std::wstring>{L"OK", L"ｱﾌﾟﾘｹｰｼｮﾝ ﾀｲﾄﾙ", L"ﾊﾞｰｼﾞｮﾝ 1.1.1",
                                                 L"動画キャプチャー", L"2024年 VINTREL", L"警告: ..."}));
     EXPECT_TRUE(IsWindowEnabled(main->hWnd()));  // modeless
+    // The icon's transparent corner shows the picture's background, like the margin beside the icon.
+    const HDC icon = AboutWindow().picIcon.hDC();
+    EXPECT_EQ(GetPixel(icon, 0, 0), GetPixel(icon, 35, 35));
 
     harness::TapKey(VK_ESCAPE, 20);
     EXPECT_TRUE(harness::WaitUntil([] { return !AboutWindow().Loaded(); }, 5000));
