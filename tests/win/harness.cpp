@@ -1,11 +1,14 @@
 #include "harness.h"
 
+#include <commdlg.h>
 #include <winternl.h>
 
 #include <algorithm>
 #include <chrono>
 #include <condition_variable>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <thread>
@@ -333,8 +336,8 @@ BOOL CALLBACK FindSaveDialog(HWND hwnd, LPARAM lp) {
 
 }  // namespace
 
-std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<void()> after, int timeoutMs) {
-    const DWORD uiThread = GetCurrentThreadId();
+std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<void()> after, int timeoutMs,
+                                             DWORD uiThread) {
     return std::async(std::launch::async, [=] {
         SaveDialogSeen seen;
         const auto deadline = Clock::now() + Ms(timeoutMs);
@@ -577,6 +580,11 @@ COLORREF PatternColor(int i, int j, int seed) {
     return RGB(r, g, b);
 }
 
+COLORREF QuadrantColor(int i, int j, int /*seed*/) {
+    static const COLORREF kColors[] = {RGB(220, 30, 30), RGB(30, 180, 30), RGB(30, 30, 220), RGB(20, 20, 20)};
+    return kColors[(i >= 64) + 2 * (j >= 48)];
+}
+
 namespace {
 
 const wchar_t kPatternClass[] = L"VintrelHarnessPattern";
@@ -621,12 +629,12 @@ LRESULT CALLBACK PatternWindow::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM l
     }
 }
 
-PatternWindow::PatternWindow(int x, int y, int w, int h, int seed)
-    : x_(x), y_(y), w_(std::max(w, 0)), h_(std::max(h, 0)), seed_(seed) {
+PatternWindow::PatternWindow(int x, int y, int w, int h, int seed, Painter paint)
+    : x_(x), y_(y), w_(std::max(w, 0)), h_(std::max(h, 0)), seed_(seed), paint_(paint) {
     pixels_.resize(static_cast<size_t>(w_) * static_cast<size_t>(h_));
     for (int j = 0; j < h_; ++j) {
         for (int i = 0; i < w_; ++i) {
-            const COLORREF c = PatternColor(i, j, seed_);
+            const COLORREF c = paint_(i, j, seed_);
             pixels_[static_cast<size_t>(j) * w_ + i] =
                 (DWORD(GetRValue(c)) << 16) | (DWORD(GetGValue(c)) << 8) | DWORD(GetBValue(c));
         }
@@ -669,7 +677,7 @@ bool PatternWindow::WaitPainted(int timeoutMs) {
     return WaitUntil(
         [&] {
             for (const POINT& p : probes) {
-                if (ScreenPixel(x_ + p.x, y_ + p.y) != PatternColor(p.x, p.y, seed_)) return false;
+                if (ScreenPixel(x_ + p.x, y_ + p.y) != paint_(p.x, p.y, seed_)) return false;
             }
             return true;
         },
@@ -717,6 +725,131 @@ COLORREF ScreenPixel(int x, int y) {
     if (mem) DeleteDC(mem);
     ReleaseDC(nullptr, screen);
     return c;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Files and printouts
+
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
+    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    if (f == INVALID_HANDLE_VALUE) return {};
+    std::vector<uint8_t> bytes(GetFileSize(f, nullptr));
+    DWORD got = 0;
+    ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
+    CloseHandle(f);
+    bytes.resize(got);
+    return bytes;
+}
+
+int BmpMismatches(const std::vector<uint8_t>& b, int w, int h,
+                  const std::function<COLORREF(int x, int y)>& expected) {
+    const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
+    const auto le = [&](size_t at) {
+        return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
+    };
+    if (b.size() != 54 + stride * h || (le(0) & 0xFFFF) != 0x4D42 || le(10) != 54 ||
+        le(18) != static_cast<uint32_t>(w) || le(22) != static_cast<uint32_t>(h) || (le(28) & 0xFFFF) != 24)
+        return -1;
+    int wrong = 0;
+    for (int y = 0; y < h; ++y) {
+        for (int x = 0; x < w; ++x) {
+            const size_t at = 54 + (h - 1 - y) * stride + x * 3;
+            wrong += RGB(b[at + 2], b[at + 1], b[at]) != expected(x, y);
+        }
+    }
+    return wrong;
+}
+
+namespace {
+
+// The spooler's folder as a Wine path, with a trailing separator; empty without a spooler.
+std::wstring PdfFolder() {
+    const char* folder = std::getenv("VINTREL_PDF_DIR");
+    return folder ? L"Z:" + std::wstring(folder, folder + std::strlen(folder)) + L"/" : std::wstring();
+}
+
+}  // namespace
+
+std::pair<std::wstring, DWORD> NewestPdf() {
+    WIN32_FIND_DATAW f, last = {};
+    HANDLE h =
+        PdfFolder().empty() ? INVALID_HANDLE_VALUE : FindFirstFileW((PdfFolder() + L"*.pdf").c_str(), &f);
+    for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f))
+        if (CompareFileTime(&f.ftLastWriteTime, &last.ftLastWriteTime) > 0) last = f;
+    if (h != INVALID_HANDLE_VALUE) FindClose(h);
+    return {last.cFileName, last.ftLastWriteTime.dwLowDateTime};
+}
+
+COLORREF Page::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return CLR_INVALID;
+    const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+    return RGB(p[0], p[1], p[2]);
+}
+
+std::vector<Page> RenderPdf(const std::wstring& name) {
+    const std::wstring pdf = PdfFolder() + name;
+    const std::wstring out = L"/tmp/vintrel-print-" + std::to_wstring(GetCurrentProcessId());
+    // Wine starts Unix programs but cannot wait for them: the last step marks the end.
+    const std::wstring script =
+        L"pdftoppm -r 96 '" + pdf.substr(2) + L"' " + out + L" && touch " + out + L".done";
+    const std::wstring done = L"Z:" + out + L".done";
+    std::vector<Page> pages;
+    if (!Launch(L"Z:\\usr\\bin\\sh", L"-c \"" + script + L"\"") ||
+        !WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000))
+        return pages;
+    for (int n = 1;; ++n) {
+        const std::wstring file = L"Z:" + out + L"-" + std::to_wstring(n) + L".ppm";
+        const std::vector<uint8_t> ppm = ReadFileBytes(file);
+        DeleteFileW(file.c_str());
+        const std::string text(ppm.begin(), ppm.end());
+        Page page;
+        int header = 0;
+        if (std::sscanf(text.c_str(), "P6 %d %d 255%n", &page.width, &page.height, &header) != 2 ||
+            ppm.size() != header + 1 + static_cast<size_t>(page.width) * page.height * 3)
+            break;
+        page.rgb.assign(ppm.begin() + header + 1, ppm.end());
+        pages.push_back(std::move(page));
+    }
+    DeleteFileW(done.c_str());
+    DeleteFileW(pdf.c_str());
+    return pages;
+}
+
+namespace {
+
+// Where the default printer's printable area begins on its page, in pixels at 96 dpi.
+POINT PrintableOrigin() {
+    PRINTDLGW pd = {};
+    pd.lStructSize = sizeof(pd);
+    pd.Flags = PD_RETURNDEFAULT | PD_RETURNDC;
+    POINT origin = {0, 0};
+    if (!PrintDlgW(&pd)) return origin;
+    origin = {MulDiv(GetDeviceCaps(pd.hDC, PHYSICALOFFSETX), 96, GetDeviceCaps(pd.hDC, LOGPIXELSX)),
+              MulDiv(GetDeviceCaps(pd.hDC, PHYSICALOFFSETY), 96, GetDeviceCaps(pd.hDC, LOGPIXELSY))};
+    DeleteDC(pd.hDC);
+    GlobalFree(pd.hDevMode);
+    GlobalFree(pd.hDevNames);
+    return origin;
+}
+
+}  // namespace
+
+int PrintMismatches(const Page& page, int w, int h, const std::function<COLORREF(int x, int y)>& expected) {
+    const POINT o = PrintableOrigin();
+    const auto differs = [&](int x, int y, COLORREF c) {
+        const COLORREF p = page.At(o.x + x, o.y + y);
+        return p == CLR_INVALID || std::abs(GetRValue(p) - GetRValue(c)) +
+                                           std::abs(GetGValue(p) - GetGValue(c)) +
+                                           std::abs(GetBValue(p) - GetBValue(c)) >=
+                                       60;
+    };
+    int wrong = 0;
+    for (POINT p : {POINT{2, 2}, POINT{w - 3, 2}, POINT{2, h - 3}, POINT{w - 3, h - 3}, POINT{w / 4, h / 4},
+                    POINT{w * 3 / 4, h * 3 / 4}})
+        wrong += differs(p.x, p.y, expected(p.x, p.y));
+    for (POINT p : {POINT{w + 3, h / 4}, POINT{w / 4, h + 3}, POINT{300, 300}})
+        wrong += differs(p.x, p.y, RGB(255, 255, 255));
+    return wrong;
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -9,10 +9,12 @@
 
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <future>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace harness {
@@ -79,11 +81,12 @@ struct SaveDialogSeen {
     std::wstring offeredName;  // the file-name box (control 1148) as the dialog filled it
 };
 
-// Answers the next save dialog of the calling thread from a background thread: types `name` into its
-// file-name box and presses Save, or presses Cancel when `name` is empty; then runs `after` on that thread,
-// if given. Questions the dialog asks are message boxes, for a BoxWatcher.
+// Answers the next save dialog of a thread (by default the calling one, else another program's) from a
+// background thread: types `name` into its file-name box and presses Save, or presses Cancel when `name` is
+// empty; then runs `after` on that thread, if given. Questions the dialog asks are message boxes, for a
+// BoxWatcher.
 std::future<SaveDialogSeen> AnswerSaveDialog(std::wstring name, std::function<void()> after = nullptr,
-                                             int timeoutMs = 15000);
+                                             int timeoutMs = 15000, DWORD uiThread = GetCurrentThreadId());
 
 // Keyboard through SendInput (virtual-key codes). Wine caches the async key state per thread for up to
 // ~50 ms, so a key must stay down for a while for pollers to notice it.
@@ -132,13 +135,16 @@ class ThreadBarrier {
 
 // Colour of pixel (i, j) (column, row) of a PatternWindow painted with seed.
 COLORREF PatternColor(int i, int j, int seed);
+// Four plain blocks meeting at (64, 48), for pictures that go through resampling (a printout).
+COLORREF QuadrantColor(int i, int j, int seed);
+using Painter = COLORREF (*)(int i, int j, int seed);
 
-// A topmost borderless popup that never activates, showing PatternColor(i, j, seed) at client pixel
-// (i, j). It is painted with SetDIBitsToDevice from memory, so every pixel is exact and the window owns no
-// GDI objects (it does not disturb GdiObjectCount). Created on and must be destroyed on the calling thread.
+// A topmost borderless popup that never activates, showing paint(i, j, seed) at client pixel (i, j). It is
+// painted with SetDIBitsToDevice from memory, so every pixel is exact and the window owns no GDI objects (it
+// does not disturb GdiObjectCount). Created on and must be destroyed on the calling thread.
 class PatternWindow {
   public:
-    PatternWindow(int x, int y, int w, int h, int seed = 0);
+    PatternWindow(int x, int y, int w, int h, int seed = 0, Painter paint = PatternColor);
     ~PatternWindow();
     PatternWindow(const PatternWindow&) = delete;
     PatternWindow& operator=(const PatternWindow&) = delete;
@@ -155,6 +161,7 @@ class PatternWindow {
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     HWND hwnd_ = nullptr;
     int x_, y_, w_, h_, seed_;
+    Painter paint_;
     std::vector<DWORD> pixels_;  // top-down 0x00RRGGBB
 };
 
@@ -164,6 +171,29 @@ class PatternWindow {
 std::vector<unsigned char> ReadScreenBits(int x, int y, int w, int h, int bytesPerPixel);
 // One screen pixel via a 1x1 BitBlt into a memory DC; CLR_INVALID on failure.
 COLORREF ScreenPixel(int x, int y);
+
+// Whole contents of a file (empty when it cannot be read).
+std::vector<uint8_t> ReadFileBytes(const std::wstring& path);
+// Checks that `file` is a 24-bit bottom-up BMP of w x h pixels and counts the pixels that differ from
+// expected(x, y); -1 when the headers or the size are not those of such a file.
+int BmpMismatches(const std::vector<uint8_t>& file, int w, int h,
+                  const std::function<COLORREF(int x, int y)>& expected);
+
+// The test spooler (scripts/common.sh) writes each print job as a PDF into $VINTREL_PDF_DIR.
+// Name and write time of the newest PDF there; it changes when a job lands. Empty without a spooler.
+std::pair<std::wstring, DWORD> NewestPdf();
+// A page rendered at 96 dpi.
+struct Page {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;  // top-down rows, 3 bytes per pixel
+    COLORREF At(int x, int y) const;
+};
+// Renders a PDF of that folder with poppler into its pages, then deletes the PDF and the pictures.
+std::vector<Page> RenderPdf(const std::wstring& name);
+// Probes a w x h picture printed at the origin of the default printer's printable area: its corners and
+// inner points against expected(x, y), points beside it against white. Returns how many differ by more
+// than a rendering's smoothing.
+int PrintMismatches(const Page& page, int w, int h, const std::function<COLORREF(int x, int y)>& expected);
 
 // Number of GDI objects this process owns now (stock objects excluded), or -1 if it cannot tell.
 // Wine's GetGuiResources(GR_GDIOBJECTS) is a stub that answers 0, so under Wine the handle table that

@@ -2,37 +2,17 @@
 #include <cstdlib>
 
 #include "capture_fixture.h"
-#include "platform/printer.h"
 #include "resource.h"
 
 namespace {
 
 using Painter = std::function<COLORREF(int x, int y, int view)>;
 
-COLORREF Quadrants(int x, int y, int /*view*/) {
-    static const COLORREF kColors[] = {RGB(220, 30, 30), RGB(30, 180, 30), RGB(30, 30, 220), RGB(20, 20, 20)};
-    return kColors[(x >= 64) + 2 * (y >= 48)];
-}
-
-std::vector<uint8_t> ReadAll(const std::wstring& path) {
-    HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
-    std::vector<uint8_t> bytes(f == INVALID_HANDLE_VALUE ? 0 : GetFileSize(f, nullptr));
-    DWORD got = 0;
-    if (f != INVALID_HANDLE_VALUE) ReadFile(f, bytes.data(), static_cast<DWORD>(bytes.size()), &got, nullptr);
-    if (f != INVALID_HANDLE_VALUE) CloseHandle(f);
-    bytes.resize(got);
-    return bytes;
-}
-
 void WriteOld(const std::wstring& path) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     WriteFile(f, "old", 3, &written, nullptr);
     CloseHandle(f);
-}
-
-uint32_t Le(const std::vector<uint8_t>& b, size_t at) {
-    return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<uint32_t>(b[at + 3]) << 24;
 }
 
 class OutputTest : public CaptureTest {
@@ -73,20 +53,10 @@ class OutputTest : public CaptureTest {
 
     // Checks that `file` is a 24-bit bottom-up BMP of w x h pixels showing PatternColor(x, y, view).
     void ExpectBmp(const std::wstring& file, int w, int h, int view) {
-        const std::vector<uint8_t> b = ReadAll(dir + file);
-        const size_t stride = (static_cast<size_t>(w) * 3 + 3) & ~size_t{3};
-        ASSERT_EQ(b.size(), 54 + stride * h) << testing::PrintToString(file);
-        EXPECT_EQ(
-            std::vector<uint32_t>({Le(b, 0) & 0xFFFF, Le(b, 10), Le(b, 18), Le(b, 22), Le(b, 28) & 0xFFFF}),
-            std::vector<uint32_t>({0x4D42, 54, static_cast<uint32_t>(w), static_cast<uint32_t>(h), 24}));
-        int wrong = 0;
-        for (int y = 0; y < h; ++y) {
-            for (int x = 0; x < w; ++x) {
-                const size_t at = 54 + (h - 1 - y) * stride + x * 3;
-                wrong += RGB(b[at + 2], b[at + 1], b[at]) != harness::PatternColor(x, y, view);
-            }
-        }
-        EXPECT_EQ(wrong, 0) << testing::PrintToString(file);
+        EXPECT_EQ(harness::BmpMismatches(harness::ReadFileBytes(dir + file), w, h,
+                                         [view](int x, int y) { return harness::PatternColor(x, y, view); }),
+                  0)
+            << testing::PrintToString(file);
     }
 
     int FilesIn() const {
@@ -135,7 +105,8 @@ TEST_F(OutputTest, SaveAsksBeforeReplacingTheCutNameAndReportsAFileItCannotWrite
         EXPECT_BOXES(BoxLine(L"保存", dir + L"frame.jpe は既に存在します。\r上書きしますか？"));
         EXPECT_EQ(boxes->Seen()[0].buttons, (std::vector<std::wstring>{L"はい(&Y)", L"いいえ(&N)"}));
         EXPECT_EQ(boxes->Seen()[0].defaultButtonId, IDNO);
-        EXPECT_EQ(ReadAll(dir + L"frame.jpe").size(), answer == IDNO ? 3u : 54u + 128 * 3 * 96);
+        EXPECT_EQ(harness::ReadFileBytes(dir + L"frame.jpe").size(),
+                  answer == IDNO ? 3u : 54u + 128 * 3 * 96);
     }
     ExpectBmp(L"frame.jpe", 128, 96, 1);
 
@@ -194,74 +165,28 @@ TEST_F(OutputTest, SaveAllStopsAtAFileItCannotWriteAndKeepsTheRestCounted) {
     EXPECT_EQ(FilesIn(), 2);
 }
 
-// Renders a PDF with poppler at 96 dpi into /tmp; the pages come back as `out`-N.ppm files.
-bool Render(const std::string& pdf, const std::string& out) {
-    const std::string script = "pdftoppm -r 96 '" + pdf + "' " + out + " && touch " + out + ".done";
-    // Wine starts Unix programs but cannot wait for them: the last step marks the end.
-    if (!harness::Launch(L"Z:\\usr\\bin\\sh", L"-c \"" + std::wstring(script.begin(), script.end()) + L"\""))
-        return false;
-    const std::wstring done = L"Z:" + std::wstring(out.begin(), out.end()) + L".done";
-    return harness::WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; },
-                              30000);
-}
-
 TEST_F(OutputTest, PrintPutsTheActiveViewOnOnePageAtTheSizeTheScreenShowsIt) {
-    const char* folder = std::getenv("VINTREL_PDF_DIR");  // where the test spooler's PDFs land
-    if (!folder) GTEST_SKIP() << "no test spooler";
-    const std::wstring pattern = L"Z:" + std::wstring(folder, folder + strlen(folder)) + L"/*.pdf";
-    auto newest = [&] {
-        WIN32_FIND_DATAW f, last = {};
-        HANDLE h = FindFirstFileW(pattern.c_str(), &f);
-        for (BOOL more = h != INVALID_HANDLE_VALUE; more; more = FindNextFileW(h, &f))
-            if (CompareFileTime(&f.ftLastWriteTime, &last.ftLastWriteTime) > 0) last = f;
-        if (h != INVALID_HANDLE_VALUE) FindClose(h);
-        return std::make_pair(std::wstring(last.cFileName), last.ftLastWriteTime.dwLowDateTime);
-    };
-    const auto before = newest();
+    if (!std::getenv("VINTREL_PDF_DIR")) GTEST_SKIP() << "no test spooler";
+    const auto before = harness::NewestPdf();
     Command(IDM_mfPRINT);
     EXPECT_BOXES(BoxLine(L"印刷", L"印刷する画像がありません。"));
     boxes->Clear();
 
-    OpenViews(2, [](int x, int y, int view) { return view == 2 ? Quadrants(x, y, view) : RGB(0, 0, 0); });
+    OpenViews(2, [](int x, int y, int view) {
+        return view == 2 ? harness::QuadrantColor(x, y, view) : RGB(0, 0, 0);
+    });
     Command(IDM_mfPRINT);
     EXPECT_EQ(boxes->Count(), 0u);
     EXPECT_EQ(VL.OpenViewCount, 2);
-    ASSERT_TRUE(harness::WaitUntil([&] { return newest() != before; }, 30000));
+    ASSERT_TRUE(harness::WaitUntil([&] { return harness::NewestPdf() != before; }, 30000));
     harness::Pump(1000);  // a second job, had the first command made one, would show by now
-    const std::wstring pdf = std::wstring(folder, folder + strlen(folder)) + L"/" + newest().first;
-    const std::string out = "/tmp/vintrel-print-" + std::to_string(GetCurrentProcessId());
-    ASSERT_TRUE(Render(std::string(pdf.begin(), pdf.end()), out));
-    DeleteFileW((L"Z:" + pdf).c_str());
-    const std::wstring page = L"Z:" + std::wstring(out.begin(), out.end());
-    const std::vector<uint8_t> ppm = ReadAll(page + L"-1.ppm");
-    EXPECT_EQ(GetFileAttributesW((page + L"-2.ppm").c_str()), INVALID_FILE_ATTRIBUTES);  // one page
-    for (const wchar_t* f : {L"-1.ppm", L"-2.ppm", L".done"}) DeleteFileW((page + f).c_str());
-    int width = 0, height = 0, headerEnd = 0;
-    ASSERT_EQ(
-        std::sscanf(reinterpret_cast<const char*>(ppm.data()), "P6 %d %d 255%n", &width, &height, &headerEnd),
-        2);
-    ASSERT_EQ(ppm.size(), headerEnd + 1 + static_cast<size_t>(width) * height * 3);
-    auto at = [&](int x, int y) {
-        const uint8_t* p = &ppm[headerEnd + 1 + (static_cast<size_t>(y) * width + x) * 3];
-        return RGB(p[0], p[1], p[2]);
-    };
-    auto similar = [](COLORREF a, COLORREF b) {
-        return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
-                   std::abs(GetBValue(a) - GetBValue(b)) <
-               60;
-    };
+    const std::vector<harness::Page> pages = harness::RenderPdf(harness::NewestPdf().first);
+    ASSERT_EQ(pages.size(), 1u);
 
     // The picture sits at the origin of the printable area, 128 x 96 screen pixels large.
-    rt::DefaultPrinter printer;
-    DWORD error = 0;
-    ASSERT_TRUE(printer.Open(&error));
-    const HDC dc = printer.hDC();
-    const int ox = MulDiv(GetDeviceCaps(dc, PHYSICALOFFSETX), 96, GetDeviceCaps(dc, LOGPIXELSX));
-    const int oy = MulDiv(GetDeviceCaps(dc, PHYSICALOFFSETY), 96, GetDeviceCaps(dc, LOGPIXELSY));
-    for (POINT p : {POINT{2, 2}, POINT{125, 2}, POINT{2, 93}, POINT{125, 93}, POINT{32, 24}, POINT{96, 72}})
-        EXPECT_TRUE(similar(at(ox + p.x, oy + p.y), Quadrants(p.x, p.y, 2))) << p.x << "," << p.y;
-    for (POINT p : {POINT{131, 24}, POINT{32, 99}, POINT{300, 300}})
-        EXPECT_TRUE(similar(at(ox + p.x, oy + p.y), RGB(255, 255, 255))) << p.x << "," << p.y;
+    EXPECT_EQ(harness::PrintMismatches(pages[0], 128, 96,
+                                       [](int x, int y) { return harness::QuadrantColor(x, y, 2); }),
+              0);
 }
 
 TEST_F(OutputTest, PrintWithoutADefaultPrinterSaysSo) {
