@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -22,6 +23,16 @@ class Journey : public testing::Test {
     // Starts vintrel.exe and waits until its main window shows; its message boxes are then answered
     // by clicks. Use as ASSERT_NO_FATAL_FAILURE(Start()).
     void Start();
+    // Starts the program to record `frames` frames of w x h pixels, `intervalMs` apart, of a still
+    // picture that `paint` draws, with the real start key, and answers the message that ends it. The
+    // picture is gone afterwards: from then on only the program can show it.
+    void StartAndRecord(int w, int h, int frames, int intervalMs,
+                        harness::Painter paint = harness::PatternColor);
+    // Pixel (i, j) of every recorded frame.
+    COLORREF Recorded(int i, int j) const;
+    // Pixels of a w x h recorded frame drawn at the window's client origin that the screen shows
+    // otherwise, within the client areas of the window and its parents; -1 when none of it lies there.
+    int WrongPixels(HWND window, int w, int h) const;
 
     // Chooses a menu item with the keyboard once the main window has it: F10 and the menu's access
     // key, then the item's access key, or Down `downs` times and Enter. Fails when the main window
@@ -32,6 +43,12 @@ class Journey : public testing::Test {
     void ClickFrame(LRESULT part);
     // The capture window: the program's top-level form without a caption.
     HWND CaptureWindow() const;
+    // A shown top-level window of the program with this title (a dialog), or nullptr.
+    HWND Shown(const std::wstring& title) const;
+    // The frame views the user sees (the shown MDI children of the main window) by caption.
+    std::map<std::wstring, HWND> Views() const;
+    // Just the captions of Views(), in order.
+    std::vector<std::wstring> ViewCaptions() const;
     bool Running() const;
 
     // Waits until n boxes were seen, each answered and closed.
@@ -42,6 +59,9 @@ class Journey : public testing::Test {
     std::unique_ptr<harness::Process> app;
     HWND main = nullptr;
     std::unique_ptr<harness::BoxWatcher> boxes;
+
+  private:
+    harness::Painter recorded_ = harness::PatternColor;
 };
 
 std::wstring BoxLine(const std::wstring& title, const std::wstring& text);

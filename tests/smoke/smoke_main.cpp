@@ -1,5 +1,6 @@
 // The smoke driver: starting and ending the program, the keyboard, the frame and the boxes.
 #include <cstdio>
+#include <utility>
 
 #include "resource.h"
 #include "smoke.h"
@@ -7,6 +8,9 @@
 namespace {
 
 const wchar_t kSettingKey[] = L"Software\\VB and VBA Program Settings\\VINTREL Ver\\Setting";
+// Where recordings are made: the picture recorded lies there, and the cursor points at its corner.
+const POINT kRecordAt = {20, 20};
+const int kSeed = 11;
 
 // The first window of a thread that match() accepts.
 struct WindowQuery {
@@ -80,6 +84,53 @@ void Journey::Start() {
     boxes->SetAnswerByClick(true);
 }
 
+void Journey::StartAndRecord(int w, int h, int frames, int intervalMs, harness::Painter paint) {
+    for (const auto& [key, value] :
+         {std::pair{L"PicWidth", w}, {L"PicHeight", h}, {L"Framemax", frames}, {L"RecTimer", intervalMs}})
+        ASSERT_NO_FATAL_FAILURE(StoreSetting(key, std::to_wstring(value).c_str()));
+    ASSERT_NO_FATAL_FAILURE(StoreSetting(L"WinLock", L"1"));
+    recorded_ = paint;
+    auto picture = std::make_unique<harness::PatternWindow>(kRecordAt.x, kRecordAt.y, w, h, kSeed, paint);
+    ASSERT_TRUE(picture->WaitPainted());
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_TRUE(harness::SetCursorStable(kRecordAt.x, kRecordAt.y));
+    ASSERT_NO_FATAL_FAILURE(Menu(L'C', 0));
+    ASSERT_TRUE(harness::WaitUntil([this] { return CaptureWindow() && IsIconic(CaptureWindow()); }, 5000));
+    harness::TapKey(VK_F11);
+    ASSERT_TRUE(BoxesAnswered(1, 15000));
+    EXPECT_BOXES(BoxLine(L"キャプチャー", L"録画が終了しました。"));
+    boxes->Clear();
+}
+
+COLORREF Journey::Recorded(int i, int j) const {
+    return recorded_(i, j, kSeed);
+}
+
+int Journey::WrongPixels(HWND window, int w, int h) const {
+    POINT origin = {0, 0};
+    if (!ClientToScreen(window, &origin)) return -1;
+    // The part of the picture the window shows: inside its client area and those of its parents.
+    RECT shown = {origin.x, origin.y, origin.x + w, origin.y + h};
+    for (HWND in = window; in && in != GetDesktopWindow(); in = GetAncestor(in, GA_PARENT)) {
+        RECT client;
+        GetClientRect(in, &client);
+        MapWindowPoints(in, nullptr, reinterpret_cast<POINT*>(&client), 2);
+        IntersectRect(&shown, &shown, &client);
+    }
+    if (IsRectEmpty(&shown)) return -1;
+    const int sw = shown.right - shown.left, sh = shown.bottom - shown.top;
+    const auto bits = harness::ReadScreenBits(shown.left, shown.top, sw, sh, 4);
+    if (bits.size() != static_cast<size_t>(sw) * sh * 4) return -1;
+    int wrong = 0;
+    for (int y = 0; y < sh; ++y) {
+        for (int x = 0; x < sw; ++x) {
+            const unsigned char* p = &bits[(static_cast<size_t>(y) * sw + x) * 4];
+            wrong += RGB(p[2], p[1], p[0]) != Recorded(shown.left - origin.x + x, shown.top - origin.y + y);
+        }
+    }
+    return wrong;
+}
+
 bool Journey::Running() const {
     return app && app->ExitCode() == STILL_ACTIVE;
 }
@@ -144,6 +195,27 @@ void Journey::ClickFrame(LRESULT part) {
 
 HWND Journey::CaptureWindow() const {
     return FindThreadWindow(GetWindowThreadProcessId(main, nullptr), IsUntitledForm);
+}
+
+HWND Journey::Shown(const std::wstring& title) const {
+    const HWND window = harness::FindTopWindowOfProcess(app->pid, title);
+    return window && IsWindowVisible(window) ? window : nullptr;
+}
+
+std::map<std::wstring, HWND> Journey::Views() const {
+    std::map<std::wstring, HWND> views;
+    const HWND client = FindWindowExW(main, nullptr, L"MDIClient", nullptr);
+    for (HWND v = client ? GetWindow(client, GW_CHILD) : nullptr; v; v = GetWindow(v, GW_HWNDNEXT)) {
+        wchar_t caption[32] = {};
+        if (IsWindowVisible(v) && GetWindowTextW(v, caption, 32) > 0) views[caption] = v;
+    }
+    return views;
+}
+
+std::vector<std::wstring> Journey::ViewCaptions() const {
+    std::vector<std::wstring> captions;
+    for (const auto& view : Views()) captions.push_back(view.first);
+    return captions;
 }
 
 bool Journey::BoxesAnswered(size_t n, int timeoutMs) const {
