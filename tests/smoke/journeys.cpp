@@ -1,11 +1,24 @@
 // Journeys through the real program. A new capability adds one: start the program, choose its
 // menu items, answer or read its boxes and windows, and check what the user sees.
+#include <algorithm>
+#include <cstdlib>
+
 #include "smoke.h"
 
 namespace {
 
+using Captions = std::vector<std::wstring>;
+
 const wchar_t kBusy[] = L"録画、再生等の処理を中止してください。";
 const wchar_t kMinimized[] = L"待機中に、最大表示はできません。\rキャプチャー待機をキャンセルしてください。";
+
+// Replaces the text of the text box that has the keyboard, as a user does: to its end, erase, type.
+bool Retype(HWND box, const std::wstring& text) {
+    harness::TapKey(VK_END, 30);
+    for (size_t n = harness::TextOf(box).size(); n > 0; --n) harness::TapKey(VK_BACK, 30);
+    harness::TypeText(text);
+    return harness::WaitUntil([&] { return harness::TextOf(box) == text; }, 5000);
+}
 
 std::wstring SelectedFace(const wchar_t* face) {
     HDC dc = GetDC(nullptr);
@@ -89,4 +102,127 @@ TEST_F(Journey, ARecordingPlaysBackWhatTheScreenShowed) {
         [&] { return IsWindowVisible(capture) && WrongPixels(capture, 64, 48) == 0; }, 10000));
     EXPECT_TRUE(harness::WaitUntil([&] { return !IsWindowVisible(capture); }, 10000));
     EXPECT_EQ(boxes->Count(), 0u);
+}
+
+TEST_F(Journey, ViewsShowEveryFrameAndCompactionOnlyTheDistinctOnes) {
+    // Enough frames that the compaction's progress dialog stays up for a while.
+    const int w = 64, h = 70, n = 16;
+    ASSERT_NO_FATAL_FAILURE(StartAndRecord(w, h, n, 20));
+    ASSERT_NO_FATAL_FAILURE(Menu(L'E', 1));  // 全て選択
+    ASSERT_TRUE(harness::WaitUntil([&] { return Views().size() == n; }, 10000));
+    ASSERT_NO_FATAL_FAILURE(Menu(L'W', 0));  // 並べて表示
+    EXPECT_TRUE(harness::WaitUntil(
+        [&] {
+            const auto views = Views();
+            return std::all_of(views.begin(), views.end(),
+                               [&](const auto& view) { return WrongPixels(view.second, w, h) == 0; });
+        },
+        10000));
+    ASSERT_NO_FATAL_FAILURE(Menu(L'W', 2));  // 全て閉じる
+    EXPECT_TRUE(harness::WaitUntil([&] { return Views().empty(); }, 10000));
+
+    // The frames are all alike: compaction opens a new batch with a view of the first one only.
+    ASSERT_NO_FATAL_FAILURE(Menu(L'E', 2));
+    EXPECT_TRUE(harness::WaitUntil([&] { return Shown(L"Form1") != nullptr; }, 10000));
+    EXPECT_TRUE(harness::WaitUntil([&] { return !Shown(L"Form1") && !Views().empty(); }, 10000));
+    EXPECT_EQ(ViewCaptions(), Captions{L"1-1"});
+    EXPECT_TRUE(harness::WaitUntil([&] { return WrongPixels(Views()[L"1-1"], w, h) == 0; }, 10000));
+    EXPECT_EQ(boxes->Count(), 0u);
+}
+
+TEST_F(Journey, SaveWritesTheActiveViewAndSaveAllEveryViewUnderTheStem) {
+    ASSERT_NO_FATAL_FAILURE(StartAndRecord(64, 48, 2, 50));
+    wchar_t temp[MAX_PATH] = {};
+    GetTempPathW(MAX_PATH, temp);
+    const std::wstring dir = std::wstring(temp) + L"VintrelSmoke\\";
+    ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
+    const auto saved = [&](const std::wstring& name) {
+        return harness::WaitUntil(
+            [&] {
+                return harness::BmpMismatches(harness::ReadFileBytes(dir + name), 64, 48,
+                                              [this](int x, int y) { return Recorded(x, y); }) == 0;
+            },
+            10000);
+    };
+    const DWORD thread = GetWindowThreadProcessId(main, nullptr);
+    ASSERT_NO_FATAL_FAILURE(Menu(L'E', 1));
+    ASSERT_TRUE(harness::WaitUntil([&] { return ViewCaptions() == Captions{L"1-1", L"1-2"}; }, 10000));
+
+    auto answer = harness::AnswerSaveDialog(dir + L"one.bmp", nullptr, 15000, thread);
+    ASSERT_NO_FATAL_FAILURE(Menu(L'F', 0, L'V'));  // 保存(&V)
+    EXPECT_EQ(answer.get().offeredName, L"無題.bmp");
+    EXPECT_TRUE(saved(L"one.bmp"));
+    EXPECT_EQ(ViewCaptions(), (Captions{L"1-1", L"1-2"}));
+
+    answer = harness::AnswerSaveDialog(dir + L"all.bmp", nullptr, 15000, thread);
+    ASSERT_NO_FATAL_FAILURE(Menu(L'F', 1));  // 全て保存
+    EXPECT_EQ(answer.get().title, L"すべて保存");
+    EXPECT_TRUE(harness::WaitUntil([&] { return Views().empty(); }, 10000));
+    EXPECT_TRUE(saved(L"all1-1.bmp"));
+    EXPECT_TRUE(saved(L"all1-2.bmp"));
+    EXPECT_EQ(GetFileAttributesW((dir + L"all.bmp").c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(boxes->Count(), 0u);
+}
+
+TEST_F(Journey, PrintPutsTheViewOnOnePage) {
+    if (!std::getenv("VINTREL_PDF_DIR")) GTEST_SKIP() << "no test spooler";
+    ASSERT_NO_FATAL_FAILURE(StartAndRecord(128, 96, 1, 50, harness::QuadrantColor));
+    ASSERT_NO_FATAL_FAILURE(Menu(L'E', 1));
+    ASSERT_TRUE(harness::WaitUntil([&] { return ViewCaptions() == Captions{L"1-1"}; }, 10000));
+    const auto before = harness::NewestPdf();
+    ASSERT_NO_FATAL_FAILURE(Menu(L'F', 2));  // 印刷
+    ASSERT_TRUE(harness::WaitUntil([&] { return harness::NewestPdf() != before; }, 30000));
+    const auto pages = harness::RenderPdf(harness::NewestPdf().first);
+    ASSERT_EQ(pages.size(), 1u);
+    EXPECT_EQ(harness::PrintMismatches(pages[0], 128, 96, [this](int x, int y) { return Recorded(x, y); }),
+              0);
+    EXPECT_EQ(ViewCaptions(), Captions{L"1-1"});
+    EXPECT_EQ(boxes->Count(), 0u);
+}
+
+TEST_F(Journey, SettingsReportABadValueOnceAndApplyTheRestThenAboutClosesWithEsc) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // The question whether to store the settings is answered いいえ, every other box OK.
+    boxes->SetPolicy([](const harness::BoxSeen& box) { return box.buttonIds.size() == 2 ? IDNO : IDOK; });
+    HWND dialog = nullptr, interval = nullptr, frames = nullptr;
+    const auto open = [&] {
+        ASSERT_NO_FATAL_FAILURE(Menu(L'T', 0));  // 設定
+        ASSERT_TRUE(harness::WaitUntil([&] { return (dialog = Shown(L"設定")) != nullptr; }, 5000));
+        interval = FindWindowExW(dialog, nullptr, L"Edit", nullptr);
+        frames = FindWindowExW(dialog, interval, L"Edit", nullptr);
+        ASSERT_TRUE(harness::WaitUntil([&] { return harness::HoldsFocus(interval); }, 5000));
+    };
+    ASSERT_NO_FATAL_FAILURE(open());
+    ASSERT_TRUE(Retype(interval, L"0"));
+    harness::TapKey(VK_TAB);
+    ASSERT_TRUE(BoxesAnswered(1));
+    ASSERT_TRUE(harness::WaitUntil([&] { return harness::HoldsFocus(interval); }, 5000));
+    ASSERT_TRUE(Retype(interval, L"50"));
+    harness::TapKey(VK_TAB);
+    ASSERT_TRUE(harness::WaitUntil([&] { return harness::HoldsFocus(frames); }, 5000));
+    ASSERT_TRUE(Retype(frames, L"7"));
+    harness::Click(FindWindowExW(dialog, nullptr, L"Button", L"ＯＫ"));
+    ASSERT_TRUE(BoxesAnswered(2));
+    EXPECT_TRUE(harness::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+    EXPECT_BOXES(BoxLine(L"設定", L"正しい値を設定してください。"),
+                 BoxLine(L"設定の保存", L"現在の設定を標準にしますか？"));
+    // Not stored, but applied: the dialog shows the new values; Esc leaves it.
+    ASSERT_NO_FATAL_FAILURE(open());
+    EXPECT_EQ(harness::TextOf(interval) + L"," + harness::TextOf(frames), L"50,7");
+    harness::TapKey(VK_ESCAPE);
+    EXPECT_TRUE(harness::WaitUntil([&] { return !IsWindow(dialog); }, 5000));
+
+    // One About box however often it is chosen; Esc closes it.
+    HWND about = nullptr;
+    for (int i = 0; i < 2; ++i) {
+        ClickFrame(HTCAPTION);
+        ASSERT_NO_FATAL_FAILURE(Menu(L'H', 1));  // ﾊﾞｰｼﾞｮﾝ情報
+        const HWND before = about;
+        ASSERT_TRUE(harness::WaitUntil(
+            [&] { return (about = Shown(L"ﾊﾞｰｼﾞｮﾝ情報")) && GetForegroundWindow() == about; }, 5000));
+        EXPECT_TRUE(!before || about == before);
+    }
+    harness::TapKey(VK_ESCAPE);
+    EXPECT_TRUE(harness::WaitUntil([&] { return !Shown(L"ﾊﾞｰｼﾞｮﾝ情報"); }, 5000));
+    EXPECT_EQ(boxes->Count(), 2u);
 }
