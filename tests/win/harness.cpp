@@ -794,7 +794,13 @@ std::vector<Page> RenderPdf(const std::wstring& name) {
         L"pdftoppm -r 96 '" + pdf.substr(2) + L"' " + out + L" && touch " + out + L".done";
     const std::wstring done = L"Z:" + out + L".done";
     std::vector<Page> pages;
-    if (!Launch(L"Z:\\usr\\bin\\sh", L"-c \"" + script + L"\"") ||
+    // The spooler writes the file in steps; it is whole once it ends with its end-of-file marker.
+    const auto whole = [&] {
+        const std::vector<uint8_t> b = ReadFileBytes(pdf);
+        return std::string(b.end() - std::min<size_t>(b.size(), 16), b.end()).find("%%EOF") !=
+               std::string::npos;
+    };
+    if (!WaitUntil(whole, 30000) || !Launch(L"Z:\\usr\\bin\\sh", L"-c \"" + script + L"\"") ||
         !WaitUntil([&] { return GetFileAttributesW(done.c_str()) != INVALID_FILE_ATTRIBUTES; }, 30000))
         return pages;
     for (int n = 1;; ++n) {
