@@ -84,6 +84,9 @@ const wchar_t* Form::WindowClass() {
         wc.lpfnWndProc = &Form::WndProc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        // Every title bar shows the program's own icon (its first icon resource), not the system's
+        // placeholder.
+        wc.hIcon = LoadIconW(wc.hInstance, MAKEINTRESOURCEW(1));
         wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
         wc.lpszClassName = kFormClass;
         RegisterClassExW(&wc);
@@ -524,8 +527,13 @@ void Form::PaintLines() {
     for (const Line& line : lines_) {
         HPEN pen = CreatePen(PS_SOLID, line.widthPx, line.color);
         HGDIOBJ old = SelectObject(dc, pen);
-        MoveToEx(dc, TwipsToPixelsX(line.x1), TwipsToPixelsY(line.y1), nullptr);
-        LineTo(dc, TwipsToPixelsX(line.x2), TwipsToPixelsY(line.y2));
+        // A wide pen is centred on its line; a wide horizontal or vertical line grows below or to the
+        // right of it instead, so that it never covers a line drawn just above or beside it (an etched
+        // separator is a grey line with a wide white one right under it).
+        const int dx = line.x1 == line.x2 ? line.widthPx / 2 : 0;
+        const int dy = line.y1 == line.y2 ? line.widthPx / 2 : 0;
+        MoveToEx(dc, TwipsToPixelsX(line.x1) + dx, TwipsToPixelsY(line.y1) + dy, nullptr);
+        LineTo(dc, TwipsToPixelsX(line.x2) + dx, TwipsToPixelsY(line.y2) + dy);
         SelectObject(dc, old);
         DeleteObject(pen);
     }

@@ -91,6 +91,13 @@ TEST_F(HelpAboutTest, AboutIsOneModelessBoxThatOkEnterAndEscClose) {
     // The icon's transparent corner shows the picture's background, like the margin beside the icon.
     const HDC icon = AboutWindow().picIcon.hDC();
     EXPECT_EQ(GetPixel(icon, 0, 0), GetPixel(icon, 35, 35));
+    // The etched separator keeps its grey line above the white one.
+    POINT line = {rt::TwipsToPixelsX(2000), rt::TwipsToPixelsY(2445)};
+    ClientToScreen(about, &line);
+    EXPECT_TRUE(
+        harness::WaitUntil([&] { return harness::ScreenPixel(line.x, line.y) == RGB(128, 128, 128); }, 3000));
+    EXPECT_EQ(harness::ScreenPixel(line.x, line.y + 1), RGB(255, 255, 255));
+    EXPECT_EQ(harness::ScreenPixel(line.x, line.y + 2), RGB(255, 255, 255));
 
     harness::TapKey(VK_ESCAPE, 20);
     EXPECT_TRUE(harness::WaitUntil([] { return !AboutWindow().Loaded(); }, 5000));
