@@ -18,6 +18,15 @@ frmVLc1& CaptureWindow() {
     return window;
 }
 
+int BytesPerPixel_Derive() {
+    const HWND window = CaptureWindow().hWnd();
+    HDC dc = GetDC(window);
+    const int bits = GetDeviceCaps(dc, BITSPIXEL);
+    ReleaseDC(window, dc);
+    VL.BytesPerPixel = vintrel::BytesPerPixelFromBits(bits);
+    return bits;
+}
+
 frmVLc1::frmVLc1()
     : PicCAPT(*this),
       timKEYIN(*this, [this] { timKEYIN_Timer(); }),
@@ -51,8 +60,7 @@ void frmVLc1::Form_Load() {
 void frmVLc1::FitToFrameSize() {
     const int32_t width = vintrel::WindowExtentFrom(VL.PicWidth);
     const int32_t height = vintrel::WindowExtentFrom(VL.PicHeight);
-    SetWidth(Width() + rt::PixelsToTwipsX(width - ScaleWidthPx()));
-    SetHeight(Height() + rt::PixelsToTwipsY(height - ScaleHeightPx()));
+    FitClientTo(width, height);
     PicCAPT.Move(0, 0, width, height);
 }
 
@@ -96,8 +104,7 @@ void frmVLc1::ActivateSteps() {
     PicCAPT.SetBackColor(RGB(255, 255, 255));
     switch (VL.CaptureMode) {
         case 0:
-            SetLeft((rt::ScreenWidthTwips() - Width()) / 2);
-            SetTop((rt::ScreenHeightTwips() - Height()) / 2);
+            CentreOnScreen();
             return;
         case 1:
             BeginActivity(false, timKEYIN, 1);

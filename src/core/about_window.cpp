@@ -50,8 +50,7 @@ rt::FormStyle frmVLat::Style() const {
 }
 
 void frmVLat::Form_Load() {
-    SetLeft((rt::ScreenWidthTwips() - Width()) / 2);
-    SetTop((rt::ScreenHeightTwips() - Height()) / 2);
+    CentreOnScreen();
     picIcon.Move(rt::TwipsToPixelsX(240), rt::TwipsToPixelsY(240), rt::TwipsToPixelsX(540),
                  rt::TwipsToPixelsY(540));
     picIcon.SetAutoRedraw(true);

@@ -7,7 +7,6 @@
 
 #include "capture/capture_window.h"
 #include "core/about_window.h"
-#include "core/frame_rules.h"
 #include "core/shared_state.h"
 #include "core/view_window.h"
 #include "output/progress_window.h"
@@ -51,8 +50,7 @@ rt::FormStyle frmVLm1::Style() const {
 void frmVLm1::MDIForm_Load() {
     g_instance = this;
     VL.ViewBatch = 0;
-    SetLeft((rt::ScreenWidthTwips() - Width()) / 2);
-    SetTop((rt::ScreenHeightTwips() - Height()) / 2);
+    CentreOnScreen();
     VL.OwnWindow = hWnd();
     EnumWindows(&Peer_EnumProc, 0);
     if (VL.PeerFound != 0) {
@@ -71,12 +69,8 @@ void frmVLm1::MDIForm_Load() {
     VL.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     VL.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
     VL.CaptureMode = 0;
-    frmVLc1& capture = CaptureWindow();
-    capture.Load();
-    HDC dc = GetDC(capture.hWnd());
-    const int bits = GetDeviceCaps(dc, BITSPIXEL);
-    ReleaseDC(capture.hWnd(), dc);
-    VL.BytesPerPixel = vintrel::BytesPerPixelFromBits(bits);
+    CaptureWindow().Load();
+    BytesPerPixel_Derive();
     if (!Frame_Alloc()) rt::MsgBox(L"Memm Alloc NG!");
 }
 

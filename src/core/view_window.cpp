@@ -23,8 +23,7 @@ void frmVLs1::Form_Load() {
     const int32_t width = vintrel::WindowExtentFrom(VL.PicWidth);
     const int32_t height = vintrel::WindowExtentFrom(VL.PicHeight);
     try {
-        SetWidth(Width() + rt::PixelsToTwipsX(width - ScaleWidthPx()));
-        SetHeight(Height() + rt::PixelsToTwipsY(height - ScaleHeightPx()));
+        FitClientTo(width, height);
     } catch (const rt::RuntimeError& e) {
         // A maximised view cannot be fitted; the running batch stops before its next view.
         rt::MsgBox(e.Description());

@@ -74,8 +74,7 @@ void frmPGS::Form_Load() {
     picFILL.Move(0, 0, 0, 0);
     picPROGRESS.Move(16, 80, 300, 16);
     lblPercent.SetText(L"0");
-    SetLeft((rt::ScreenWidthTwips() - Width()) / 2);
-    SetTop((rt::ScreenHeightTwips() - Height()) / 2);
+    CentreOnScreen();
     SetWindowPos(hWnd(), HWND_TOPMOST, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     Compact_Run();
 }

@@ -334,6 +334,16 @@ void Form::SetHeight(int twips) {
     PlaceOuter(r);
 }
 
+void Form::CentreOnScreen() {
+    SetLeft((ScreenWidthTwips() - Width()) / 2);
+    SetTop((ScreenHeightTwips() - Height()) / 2);
+}
+
+void Form::FitClientTo(int widthPx, int heightPx) {
+    SetWidth(Width() + PixelsToTwipsX(widthPx - ScaleWidthPx()));
+    SetHeight(Height() + PixelsToTwipsY(heightPx - ScaleHeightPx()));
+}
+
 int Form::ScaleWidthPx() const {
     RECT r = {0, 0, 0, 0};
     if (hwnd_) GetClientRect(hwnd_, &r);

@@ -106,6 +106,11 @@ class Form {
     void SetTop(int twips);
     void SetWidth(int twips);
     void SetHeight(int twips);
+    // Places the form in the middle of the screen (outer size, each half truncated).
+    void CentreOnScreen();
+    // Resizes the form, width first, so that its client area is widthPx x heightPx pixels; its
+    // top-left corner stays. Fails like SetWidth on a minimized or maximized form.
+    void FitClientTo(int widthPx, int heightPx);
     // Client size in pixels.
     int ScaleWidthPx() const;
     int ScaleHeightPx() const;

@@ -4,7 +4,6 @@
 #include <string>
 
 #include "capture/capture_window.h"
-#include "core/frame_rules.h"
 #include "core/main_window.h"
 #include "core/shared_state.h"
 #include "settings/input_rules.h"
@@ -148,8 +147,7 @@ int frmVLEST::MsgBox(const wchar_t* text, UINT style, const wchar_t* title) {
 }
 
 void frmVLEST::Form_Load() {
-    SetLeft((rt::ScreenWidthTwips() - Width()) / 2);
-    SetTop((rt::ScreenHeightTwips() - Height()) / 2);
+    CentreOnScreen();
     for (int i = 0; i < vintrel::kKeyCount; ++i) {
         Combo1.AddItem(vintrel::KeyName(i));
         Combo2.AddItem(vintrel::KeyName(i));
@@ -192,12 +190,7 @@ void frmVLEST::Form_Activate() {
     for (const auto& f : figures) f.label.SetText(vintrel::FormatGroupedUnsigned(f.bytes, symbols_.group));
     VL.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     VL.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    HWND capture = CaptureWindow().hWnd();
-    HDC dc = GetDC(capture);
-    const int bits = GetDeviceCaps(dc, BITSPIXEL);
-    ReleaseDC(capture, dc);
-    VL.BytesPerPixel = vintrel::BytesPerPixelFromBits(bits);
-    lblColorCnt.SetText(std::to_wstring(bits));
+    lblColorCnt.SetText(std::to_wstring(BytesPerPixel_Derive()));
     RefreshEstimate();
 }
 
