@@ -112,7 +112,6 @@ void PrintTickParts(frmVLc1& capture, int rounds) {
     const double cursor = MeanMs(rounds, [] {
         POINT p;
         GetCursorPos(&p);
-        rt::MonitorBoundsAt(p);
     });
     const double lifecycle = MeanMs(rounds, [w, h] {
         HDC screen = GetDC(nullptr);
@@ -151,7 +150,7 @@ void PrintTickParts(frmVLc1& capture, int rounds) {
     DeleteObject(bitmap);
     ReleaseDC(nullptr, screen);
     std::printf(
-        "  parts: key poll %.3f, cursor and monitor %.3f, DCs and bitmap %.3f, read into a new bitmap %.3f,"
+        "  parts: key poll %.3f, cursor %.3f, DCs and bitmap %.3f, read into a new bitmap %.3f,"
         " preview %.3f, show check %.3f ms\n",
         keys, cursor, lifecycle, freshRead, preview, show);
 }
