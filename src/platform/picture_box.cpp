@@ -102,6 +102,15 @@ void PictureBox::Move(int x, int y, int width, int height) {
     ResizeImage();
 }
 
+bool PictureBox::ReadImage(DibPixels* out) const {
+    if (!imageDC_) return false;
+    // A bitmap is read only while no device context holds it: the image leaves its surface meanwhile.
+    SelectObject(imageDC_, imageOld_);
+    const bool read = ReadBitmapPixels(image_, out);
+    SelectObject(imageDC_, image_);
+    return read;
+}
+
 HDC PictureBox::hDC() const {
     return autoRedraw_ ? imageDC_ : windowDC_;
 }
