@@ -41,7 +41,7 @@ PictureBox::~PictureBox() {
 void PictureBox::Attach(HWND form) {
     if (hwnd_) return;
     hwnd_ = CreateWindowExW(0, PictureClass(&PictureBox::WndProc), nullptr, WS_CHILD | WS_VISIBLE, x_, y_,
-                            width_, height_, form, nullptr, GetModuleHandleW(nullptr), nullptr);
+                            width_, height_, form, ChildId(), GetModuleHandleW(nullptr), nullptr);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     windowDC_ = GetDC(hwnd_);
     ResizeImage();
