@@ -45,7 +45,9 @@ constexpr int16_t kTrue = -1;
 constexpr int16_t kFalse = 0;
 
 // Obtains and locks one zero-filled block of PicWidth x PicHeight x BytesPerPixel bytes per frame;
-// false at the first failure, leaving the blocks obtained so far in place.
+// false at the first failure. The store never takes the last of the process's memory: when a reserve for
+// the rest of the program can no longer be obtained, blocks are given back from the end until it can, and
+// the result is false as well. The blocks kept stay in place.
 bool Frame_Alloc();
 // Unlocks and frees every block; false at the first block that stays locked or is not freed.
 bool Frame_Free();
