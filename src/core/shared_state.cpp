@@ -19,6 +19,8 @@ int32_t g_available = 0;
 // libraries they load, views, and the bitmaps of a full-screen recording tick (33 MB at 3840 x 2160 x 32
 // bits). Probed as one block, far below the 2 GB that a 32-bit process can have.
 constexpr SIZE_T kReserveBytes = SIZE_T{64} << 20;
+// What views, each holding a copy of its frame, leave free of that reserve.
+constexpr SIZE_T kViewFloorBytes = SIZE_T{32} << 20;
 
 HGLOBAL AllocBlock(SIZE_T bytes) {
     const UINT flags = GMEM_MOVEABLE | GMEM_ZEROINIT;
@@ -29,9 +31,9 @@ void* LockBlock(HGLOBAL block) {
     return g_lock ? g_lock(block) : GlobalLock(block);
 }
 
-// Whether the process can still obtain the reserve; the probe is given back at once.
-bool ReserveObtainable() {
-    HGLOBAL probe = GlobalAlloc(GMEM_FIXED, kReserveBytes);
+// Whether the process can still obtain `bytes` in one block; the probe is given back at once.
+bool Obtainable(SIZE_T bytes) {
+    HGLOBAL probe = GlobalAlloc(GMEM_FIXED, bytes);
     if (!probe) return false;
     GlobalFree(probe);
     return true;
@@ -40,7 +42,7 @@ bool ReserveObtainable() {
 // Gives back blocks from entry `last` downwards until the reserve can be obtained; false when any was.
 bool KeepReserve(int32_t last) {
     bool gaveBack = false;
-    for (int32_t i = last; i >= 1 && !ReserveObtainable(); --i) {
+    for (int32_t i = last; i >= 1 && !Obtainable(kReserveBytes); --i) {
         if (VL.FrameData[i]) GlobalUnlock(VL.FrameHandles[i]);
         if (VL.FrameHandles[i]) GlobalFree(VL.FrameHandles[i]);
         VL.FrameHandles[i] = nullptr;
@@ -85,6 +87,12 @@ bool Frame_Alloc() {
     }
     // A store that fits only just would leave the program unable to open a window.
     return VL.Framemax <= 0 || KeepReserve(VL.Framemax);
+}
+
+bool Frame_RoomForView() {
+    int32_t image = 0;
+    if (!vintrel::FrameBlockSize(VL.PicWidth, VL.PicHeight, 4, &image)) return false;
+    return Obtainable(kViewFloorBytes + static_cast<SIZE_T>(image));
 }
 
 bool Frame_Free() {

@@ -230,22 +230,31 @@ TEST_F(Journey, SettingsReportABadValueOnceAndApplyTheRestThenAboutClosesWithEsc
 TEST_F(Journey, AFrameStoreThatRunsOutOfMemoryLeavesTheProgramUsable) {
     // 3,000 frames of 1 MB: scripts/test runs this journey alone, under a 3 GB address-space limit.
     if (!std::getenv("VINTREL_MEMORY_LIMITED")) GTEST_SKIP() << "no address-space limit";
-    for (const auto& [key, value] :
-         {std::pair{L"PicWidth", L"512"}, {L"PicHeight", L"512"}, {L"Framemax", L"3000"}})
+    for (const auto& [key, value] : {std::pair{L"PicWidth", L"512"},
+                                     {L"PicHeight", L"512"},
+                                     {L"Framemax", L"3000"},
+                                     {L"RecTimer", L"10"}})
         ASSERT_NO_FATAL_FAILURE(StoreSetting(key, value));
     ASSERT_NO_FATAL_FAILURE(Start());
     ClickFrame(HTCLOSE);
     ASSERT_TRUE(BoxesAnswered(2));
-    // A short recording, cancelled; a cancel seen before the start key ends the standby silently: once more.
+    // A recording of about a second, cancelled; a cancel seen before the start key ends the standby
+    // silently: once more.
     for (int tries = 0; tries < 5 && boxes->Count() < 3; ++tries) {
         ASSERT_NO_FATAL_FAILURE(Menu(L'C', 0));
         ASSERT_TRUE(harness::WaitUntil([&] { return CaptureWindow() && IsIconic(CaptureWindow()); }, 5000));
         harness::TapKey(VK_F11);
+        harness::Pump(1000);
         harness::TapKey(VK_F12);
         ASSERT_TRUE(harness::WaitUntil([&] { return !IsWindowVisible(CaptureWindow()); }, 15000));
     }
+    // Views of more frames than the memory left can hold: open-all stops with one message.
+    ASSERT_NO_FATAL_FAILURE(Menu(L'E', 1));  // 全て選択
+    ASSERT_TRUE(BoxesAnswered(4, 60000));
+    EXPECT_FALSE(Views().empty());
     Menu(L'F', 0, L'X');
     ASSERT_TRUE(app->WaitExit(15000));
     EXPECT_BOXES(BoxLine(L"VINTREL", L"Memm Alloc NG!"), BoxLine(L"VINTREL", kUseExit),
-                 BoxLine(L"キャプチャー", L"録画が中止されました。"));
+                 BoxLine(L"キャプチャー", L"録画が中止されました。"),
+                 BoxLine(L"VINTREL", L"メモリが不足しています。"));
 }
