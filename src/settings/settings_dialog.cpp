@@ -67,7 +67,8 @@ frmVLEST::frmVLEST()
       lblTotalVirtual(*this, FigureValue(5), L"", rt::Alignment::kRight),
       lblAvailVirtual(*this, FigureValue(6), L"", rt::Alignment::kRight),
       lblColorCnt(*this, Px(60, 244, 40, 14), L"", rt::Alignment::kRight),
-      lblMemCnt(*this, Px(276, 230, 108, 22), L"", rt::Alignment::kRight) {
+      // Under its caption, across the column: an estimate can run to 19 characters.
+      lblMemCnt(*this, Px(200, 242, 184, 22), L"", rt::Alignment::kRight) {
     const struct {
         rt::Bounds bounds;
         const wchar_t* text;
@@ -94,7 +95,7 @@ frmVLEST::frmVLEST()
         {Px(208, RowTop(5) + 4, 76, 16), L"縦（高さ）", false},
         {Px(344, RowTop(5) + 4, 38, 16), L"ﾋﾟｸｾﾙ", false},
         {Px(208, RowTop(6) + 4, 92, 16), L"ｳｨﾝﾄﾞｳ位置固定", false},
-        {Px(200, 230, 80, 22), L"必要メモリ", true},
+        {Px(200, 226, 80, 18), L"必要メモリ", true},
     };
     for (const auto& c : kCaptions) {
         captions_.push_back(std::make_unique<rt::Label>(*this, c.bounds, c.text));
