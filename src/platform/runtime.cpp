@@ -1,7 +1,6 @@
 #include "platform/runtime.h"
 
 #include <cmath>
-#include <vector>
 
 #include "platform/form.h"
 
@@ -11,8 +10,6 @@ const wchar_t* const kAppTitle = L"VINTREL";
 
 namespace {
 
-std::wstring g_helpFile;
-HelpFunction g_helpFunction;
 bool g_quitWhenNoForms = false;
 
 int LogicalDpi(int index) {
@@ -99,39 +96,6 @@ RECT MonitorBoundsAt(POINT p) {
     info.cbSize = sizeof(info);
     if (GetMonitorInfoW(MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST), &info)) return info.rcMonitor;
     return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-}
-
-void SetHelpFile(const std::wstring& path) {
-    g_helpFile = path;
-}
-const std::wstring& HelpFile() {
-    return g_helpFile;
-}
-
-std::wstring HelpFilePath() {
-    const bool bare = g_helpFile.find_first_of(L"\\/:") == std::wstring::npos;
-    if (!bare) return g_helpFile;
-    std::vector<wchar_t> path(MAX_PATH);
-    DWORD n;
-    while ((n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size()) {
-        path.resize(path.size() * 2);
-    }
-    std::wstring dir(path.data(), n);
-    dir.resize(dir.find_last_of(L"\\/") + 1);
-    return dir + g_helpFile;
-}
-
-void CallHelp(HWND owner, UINT command) {
-    const std::wstring path = HelpFilePath();
-    if (g_helpFunction) {
-        g_helpFunction(owner, path, command);
-    } else {
-        WinHelpW(owner, path.c_str(), command, 0);
-    }
-}
-
-void SetHelpFunction(HelpFunction function) {
-    g_helpFunction = std::move(function);
 }
 
 NumberSymbols UserNumberSymbols() {

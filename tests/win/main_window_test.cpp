@@ -1,5 +1,6 @@
 // The main window: start-up, menu bar, close refusal, exit, busy guard and the single instance.
 #include "app_fixture.h"
+#include "platform/help.h"
 #include "platform/runtime.h"
 #include "resource.h"
 
