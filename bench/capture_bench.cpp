@@ -10,6 +10,7 @@
 #include "bench_clock.h"
 #include "core/main_window.h"
 #include "core/shared_state.h"
+#include "platform/runtime.h"
 
 namespace {
 
@@ -94,6 +95,66 @@ Costs Measure(frmVLc1& capture, int rounds) {
     return c;
 }
 
+// Mean milliseconds of one call of step over rounds calls.
+template <typename Step>
+double MeanMs(int rounds, Step step) {
+    const double t0 = Now();
+    for (int i = 0; i < rounds; ++i) step();
+    return (Now() - t0) / rounds;
+}
+
+// What the parts of a tick cost on their own, each measured like the tick takes it.
+void PrintTickParts(frmVLc1& capture, int rounds) {
+    const int w = VL.PicWidth, h = VL.PicHeight;
+    std::vector<BYTE> buffer(static_cast<size_t>(w) * h * VL.BytesPerPixel);
+    const double keys = MeanMs(rounds, [] { GetAsyncKeyState(VL.KeyCancel); });
+    const double cursor = MeanMs(rounds, [] {
+        POINT p;
+        GetCursorPos(&p);
+        rt::MonitorBoundsAt(p);
+    });
+    const double lifecycle = MeanMs(rounds, [w, h] {
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        DeleteObject(bitmap);
+        ReleaseDC(nullptr, screen);
+    });
+    const double freshRead = MeanMs(rounds, [w, h, &buffer] {
+        HDC screen = GetDC(nullptr);
+        HDC memory = CreateCompatibleDC(screen);
+        HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+        HGDIOBJ old = SelectObject(memory, bitmap);
+        BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
+        GetBitmapBits(bitmap, static_cast<LONG>(buffer.size()), buffer.data());
+        SelectObject(memory, old);
+        DeleteDC(memory);
+        DeleteObject(bitmap);
+        ReleaseDC(nullptr, screen);
+    });
+    HDC screen = GetDC(nullptr);
+    HDC memory = CreateCompatibleDC(screen);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, w, h);
+    HGDIOBJ old = SelectObject(memory, bitmap);
+    const double preview = MeanMs(rounds, [&] {
+        if (HDC surface = capture.PicCAPT.hDC()) BitBlt(surface, 0, 0, w, h, memory, 0, 0, SRCCOPY);
+    });
+    const double show = MeanMs(rounds, [&] {
+        if (!IsWindowVisible(capture.hWnd())) ShowWindow(capture.hWnd(), SW_SHOW);
+    });
+    SelectObject(memory, old);
+    DeleteDC(memory);
+    DeleteObject(bitmap);
+    ReleaseDC(nullptr, screen);
+    std::printf(
+        "  parts: key poll %.3f, cursor and monitor %.3f, DCs and bitmap %.3f, read into a new bitmap %.3f,"
+        " preview %.3f, show check %.3f ms\n",
+        keys, cursor, lifecycle, freshRead, preview, show);
+}
+
 double RecordingDrift(frmVLc1& capture, int frames, int interval) {
     VL.RecTimer = static_cast<int16_t>(interval);
     VL.FrameCursor = 0;
@@ -140,6 +201,7 @@ int main() {
         std::snprintf(name, sizeof(name), "%dx%d", size[0], size[1]);
         std::printf("%-12s %12.3f %14.3f %15.3f %10.2f\n", name, c.bare, c.tickMean, c.tickWorst,
                     c.tickMean / c.bare);
+        PrintTickParts(capture, rounds);
     }
     if (Reallocate(128, 96, 50)) {
         const double elapsed = RecordingDrift(capture, 50, 100);

@@ -165,10 +165,14 @@ void frmVLm1::meALL_Click() {
     if (Busy_Refused(L"全て選択")) return;
     ViewBatch_Raise();
     BatchRun run;
+    rt::YieldPacer pacer;
     for (int32_t i = 1; i <= VL.RecordedCount; ++i) {
-        rt::DoEvents();
-        // The program may have been ended during the yield: then no further view, and no frame is read.
-        if (Instance() != this || VL.CancelRequest != 0) break;
+        if (i == 1 || pacer.Due()) {
+            pacer.YieldNow();
+            // The program may have been ended during the yield: then no further view, and no frame is read.
+            if (Instance() != this) break;
+        }
+        if (VL.CancelRequest != 0) break;
         View_Open(i);
     }
 }
@@ -179,9 +183,15 @@ void frmVLm1::meCOMPACT_Click() {
         rt::MsgBox(L"録画されていません。", MB_OK, L"ｺﾝﾊﾟｸﾄ");
         return;
     }
-    // Loading the progress dialog runs the whole pass.
+    // Loading the progress dialog runs the whole pass. The topmost dialog goes however the pass ends, a
+    // failure included (which is then reported once, above the windows that stay).
     frmPGS& progress = ProgressWindow();
-    progress.Load();
+    try {
+        progress.Load();
+    } catch (...) {
+        progress.Unload();
+        throw;
+    }
     progress.Unload();
 }
 
@@ -220,6 +230,7 @@ void frmVLm1::mwCascade_Click() {
 void frmVLm1::mwDELETE_Click() {
     if (VL.OpenViewCount == 0) return;
     const int32_t n = VL.OpenViewCount;
+    rt::RedrawHold hold(MdiClient());
     for (int32_t k = 0; k < n; ++k) {
         // Only shown views are closed: the hidden view of a running compaction is never the active one.
         rt::Form* active = ActiveForm();

@@ -91,10 +91,18 @@ void frmPGS::cmdCANCEL_Click() {
 }
 
 bool frmPGS::AfterRow(int32_t k, int32_t y) {
-    const vintrel::CompactProgress p = vintrel::CompactProgressAt(VL.PicHeight, k, y, VL.RecordedCount);
+    rowK_ = k;
+    rowY_ = y;
+    if (VL.CancelRequest != 0) return false;
+    return !pacer_.Due() || ShowAndYield();
+}
+
+bool frmPGS::ShowAndYield() {
+    const vintrel::CompactProgress p =
+        vintrel::CompactProgressAt(VL.PicHeight, rowK_, rowY_, VL.RecordedCount);
     if (picFILL.WidthPx() != p.bar) picFILL.Move(0, 0, p.bar, 16);
     lblPercent.SetText(std::to_wstring(p.percent));
-    rt::DoEvents();
+    pacer_.YieldNow();
     // The program may have been ended during the yield: then the pass ends at once, reading no frame.
     return frmVLm1::Instance() != nullptr && VL.CancelRequest == 0;
 }
@@ -107,7 +115,9 @@ void frmPGS::Compact_Run() {
     scratch.view.Load();
     scratch.view.Hide();
     const vintrel::FrameGeometry geometry = {VL.PicWidth, VL.PicHeight, VL.BytesPerPixel};
-    vintrel::CompactPass(
+    pacer_ = rt::YieldPacer();
+    rowY_ = -1;
+    const bool completed = vintrel::CompactPass(
         VL.RecordedCount, geometry,
         [](int32_t index, int32_t* bytes) -> const uint8_t* { return Frame_Block(index, bytes); },
         [this](int32_t k, int32_t y) { return AfterRow(k, y); },
@@ -117,4 +127,6 @@ void frmPGS::Compact_Run() {
             current->View_Open(k);
             return true;
         });
+    // The last row's figures are shown however soon after the last yield the pass ended.
+    if (completed && rowY_ >= 0) ShowAndYield();
 }

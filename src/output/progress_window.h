@@ -8,6 +8,7 @@
 #include "platform/form.h"
 #include "platform/picture_box.h"
 #include "platform/controls.h"
+#include "platform/runtime.h"
 
 class frmPGS : public rt::Form {
   public:
@@ -31,9 +32,16 @@ class frmPGS : public rt::Form {
     void Form_QueryUnload(int16_t& cancel, int unloadMode) override;
 
   private:
-    // Shows the progress after row y of frame k; repaints only what changed. Then yields, and tells
-    // whether the pass goes on.
+    // After row y of frame k: tells whether the pass goes on. The cancel flag is read after every row; the
+    // display and the other windows get their turn once a slice of work has passed.
     bool AfterRow(int32_t k, int32_t y);
+    // Shows the progress at the last row compared (repainting only what changed), yields, and tells whether
+    // the pass goes on.
+    bool ShowAndYield();
+
+    rt::YieldPacer pacer_;
+    int32_t rowK_ = 0;
+    int32_t rowY_ = -1;  // -1 while no row was compared
 };
 
 // The one progress dialog of the process (created on first use).

@@ -138,8 +138,9 @@ void Form::Load() {
     keyPreview_ = st.keyPreview;
     lines_ = st.lines;
     savedFocus_ = nullptr;
+    // A window the system cannot create (its handle limits reached) is a lack of resources.
     if (!CreateNativeWindow(st, r.right - r.left, r.bottom - r.top) || !hwnd_) {
-        throw RuntimeError(kErrInvalidCall);
+        throw RuntimeError(kErrOutOfMemory);
     }
     if (st.icon) {
         SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(st.icon));
@@ -155,7 +156,14 @@ void Form::Load() {
                      outer.bottom - outer.top + clientH - client.bottom,
                      SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
-    for (Control* c : controls_) c->Attach(hwnd_);
+    try {
+        for (Control* c : controls_) c->Attach(hwnd_);
+    } catch (...) {
+        // A form whose controls cannot all be made does not stay half-made; it was never loaded.
+        unloading_ = true;
+        DestroyNativeWindow();
+        throw;
+    }
     Form_Load();
 }
 
@@ -227,7 +235,17 @@ void Form::Hide() {
 }
 
 bool Form::Visible() const {
-    return hwnd_ && IsWindowVisible(hwnd_);
+    return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE);
+}
+
+RedrawHold::RedrawHold(HWND window) : window_(window) {
+    if (window_) SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
+}
+
+RedrawHold::~RedrawHold() {
+    if (!window_ || !IsWindow(window_)) return;
+    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
+    RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 bool Form::RequestClose(int mode) {
@@ -243,6 +261,10 @@ void Form::UnloadWithoutQuery() {
     Form_Unload();
     if (!hwnd_) return;
     EndModal();
+    DestroyNativeWindow();
+}
+
+void Form::DestroyNativeWindow() {
     if (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD) {
         SendMessageW(GetParent(hwnd_), WM_MDIDESTROY, reinterpret_cast<WPARAM>(hwnd_), 0);
     } else {
@@ -693,7 +715,13 @@ bool MdiForm::Unload(int mode) {
     for (Form* child : children) {
         if (!child->RequestClose(kUnloadMdiChild)) return false;
     }
-    for (Form* child : Children()) child->UnloadWithoutQuery();
+    {
+        // Bottom first, so that the active child goes last and no other is made active in between.
+        RedrawHold hold(client_);
+        children = Children();
+        for (auto child = children.rbegin(); child != children.rend(); ++child)
+            (*child)->UnloadWithoutQuery();
+    }
     UnloadWithoutQuery();
     return true;
 }

@@ -86,6 +86,8 @@ class Form {
     // once the form is hidden or unloaded.
     void ShowModal();
     void Hide();
+    // The form's own shown state, whatever its parent's (a child of a window whose redrawing is held is
+    // still shown).
     bool Visible() const;
     // Close request then unload; returns false when Form_QueryUnload refused.
     virtual bool Unload(int mode = kUnloadByCode);
@@ -156,6 +158,7 @@ class Form {
     void MoveFocus(bool backwards);
     void RestoreFocus();
     void EndModal();
+    void DestroyNativeWindow();
     void PaintLines();
 
     HWND hwnd_ = nullptr;
@@ -213,6 +216,20 @@ class MdiChild : public Form {
 
   private:
     MdiForm& frame_;
+};
+
+// Holds the redrawing of a window and everything in it while it is in scope, then repaints it whole.
+// Closing MDI children one after another otherwise repaints the workspace and draws the next child active
+// each time, a cost that grows with the square of their number.
+class RedrawHold {
+  public:
+    explicit RedrawHold(HWND window);
+    ~RedrawHold();
+    RedrawHold(const RedrawHold&) = delete;
+    RedrawHold& operator=(const RedrawHold&) = delete;
+
+  private:
+    HWND window_;
 };
 
 // A window of the process that is never shown and outlives every form: the owner of the forms kept

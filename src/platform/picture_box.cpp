@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/runtime.h"
+
 namespace rt {
 
 namespace {
@@ -42,6 +44,7 @@ void PictureBox::Attach(HWND form) {
     if (hwnd_) return;
     hwnd_ = CreateWindowExW(0, PictureClass(&PictureBox::WndProc), nullptr, WS_CHILD | WS_VISIBLE, x_, y_,
                             width_, height_, form, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!hwnd_) throw RuntimeError(kErrOutOfMemory);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     windowDC_ = GetDC(hwnd_);
     ResizeImage();

@@ -1,5 +1,6 @@
 #include "platform/runtime.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "platform/form.h"
@@ -11,6 +12,39 @@ const wchar_t* const kAppTitle = L"VINTREL";
 namespace {
 
 bool g_quitWhenNoForms = false;
+
+int64_t PerformanceCounter() {
+    LARGE_INTEGER t;
+    QueryPerformanceCounter(&t);
+    return t.QuadPart;
+}
+
+BOOL CALLBACK FindShownTopmostForm(HWND w, LPARAM found) {
+    if (!IsWindowVisible(w) || !(GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) || !FormFromHandle(w)) {
+        return TRUE;
+    }
+    *reinterpret_cast<bool*>(found) = true;
+    return FALSE;
+}
+
+// Wine ignores MB_TOPMOST: the box is put into the topmost band when it is first activated.
+LRESULT CALLBACK RaiseBoxOnActivate(int code, WPARAM wp, LPARAM lp) {
+    if (code == HCBT_ACTIVATE) {
+        const HWND w = reinterpret_cast<HWND>(wp);
+        wchar_t cls[16] = {};
+        GetClassNameW(w, cls, 16);
+        if (lstrcmpW(cls, L"#32770") == 0) {
+            SetWindowPos(w, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+bool ShownTopmostForm() {
+    bool found = false;
+    EnumThreadWindows(GetCurrentThreadId(), &FindShownTopmostForm, reinterpret_cast<LPARAM>(&found));
+    return found;
+}
 
 int LogicalDpi(int index) {
     HDC dc = GetDC(nullptr);
@@ -29,6 +63,8 @@ std::wstring ErrorDescription(int number) {
     switch (number) {
         case kErrInvalidCall:
             return L"プロシージャの呼び出し、または引数が不正です。";
+        case kErrOutOfMemory:
+            return L"メモリが不足しています。";
         case kErrObjectNotSet:
             return L"オブジェクト変数または With ブロック変数が設定されていません。";
         case kErrInvalidProperty:
@@ -46,7 +82,14 @@ RuntimeError::RuntimeError(int number)
       description_(ErrorDescription(number)) {}
 
 int MsgBox(const std::wstring& text, UINT style, const std::wstring& title, HWND owner) {
-    return MessageBoxW(owner, text.c_str(), title.c_str(), style | MB_SETFOREGROUND);
+    HHOOK raise = nullptr;
+    if (ShownTopmostForm()) {
+        style |= MB_TOPMOST;
+        raise = SetWindowsHookExW(WH_CBT, &RaiseBoxOnActivate, nullptr, GetCurrentThreadId());
+    }
+    const int answer = MessageBoxW(owner, text.c_str(), title.c_str(), style | MB_SETFOREGROUND);
+    if (raise) UnhookWindowsHookEx(raise);
+    return answer;
 }
 
 void DoEvents() {
@@ -60,6 +103,30 @@ void DoEvents() {
         TranslateMessage(&msg);
         DispatchMessageW(&msg);
     }
+}
+
+YieldPacer::YieldPacer(double sliceMs) : start_(PerformanceCounter()) {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    slice_ = static_cast<int64_t>(static_cast<double>(frequency.QuadPart) * sliceMs / 1000);
+}
+
+bool YieldPacer::Due() {
+    if (++steps_ < nextLook_) return false;
+    const int64_t elapsed = PerformanceCounter() - start_;
+    if (elapsed >= slice_) return true;
+    // Look again after about a tenth of the slice at the pace of the steps so far; a few thousand steps at
+    // most, so that a step that suddenly takes longer is not missed for long.
+    const int64_t perStep = std::max<int64_t>(elapsed / steps_, 1);
+    nextLook_ = steps_ + static_cast<uint32_t>(std::clamp<int64_t>(slice_ / 10 / perStep, 1, 4096));
+    return false;
+}
+
+void YieldPacer::YieldNow() {
+    DoEvents();
+    start_ = PerformanceCounter();
+    steps_ = 0;
+    nextLook_ = 1;
 }
 
 void RunHandler(const std::function<void()>& handler) {

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <functional>
 #include <stdexcept>
 #include <string>
@@ -12,6 +13,7 @@ namespace rt {
 
 // Runtime error numbers that handlers may trap.
 constexpr int kErrInvalidCall = 5;
+constexpr int kErrOutOfMemory = 7;  // also a window or drawing object that cannot be created
 constexpr int kErrObjectNotSet = 91;
 constexpr int kErrInvalidProperty = 380;
 constexpr int kErrMinMaxResize = 384;
@@ -35,13 +37,33 @@ extern const wchar_t* const kAppTitle;
 
 // A modal message box; returns the button pressed (IDOK, IDYES, ...). Without an owner the
 // program's other windows keep taking menu commands and timer ticks while it is open; a dialog that
-// owns its box cannot be used behind it.
+// owns its box cannot be used behind it. While a topmost window of the program is shown, the box is
+// topmost too, so that it never opens hidden behind that window.
 int MsgBox(const std::wstring& text, UINT style = MB_OK, const std::wstring& title = kAppTitle,
            HWND owner = nullptr);
 
 // Processes every pending event of this thread, then returns. A WM_QUIT seen here is posted again
 // so that the outer loop ends.
 void DoEvents();
+
+// Paces the yields of a loop of many short steps: it yields once a slice of work time has passed since
+// its last yield, not after every step. Under Wine a look at an empty queue costs as much as thousands of
+// short steps, while a slice of about 12 ms keeps the windows as responsive as a user can tell.
+class YieldPacer {
+  public:
+    explicit YieldPacer(double sliceMs = 12);
+    // After a step: true when the loop should yield now. The clock is read only every few steps, as
+    // often as the steps taken so far suggest, since reading it costs more than a short step.
+    bool Due();
+    // Processes every pending event and starts the next slice.
+    void YieldNow();
+
+  private:
+    int64_t slice_;  // performance-counter units
+    int64_t start_;
+    uint32_t steps_ = 0;
+    uint32_t nextLook_ = 1;
+};
 
 // Runs an event handler, reporting a runtime error it lets escape instead of letting it unwind
 // through the window system.

@@ -250,7 +250,9 @@ bool Journey::BoxesAnswered(size_t n, int timeoutMs) const {
 
 std::vector<std::wstring> Journey::BoxLines() const {
     std::vector<std::wstring> lines;
-    for (const auto& box : boxes->Seen()) lines.push_back(BoxLine(box.title, box.text));
+    for (const auto& box : boxes->Seen()) {
+        lines.push_back(BoxLine(box.title, box.text) + (box.hidden ? L" (hidden)" : L""));
+    }
     return lines;
 }
 

@@ -7,13 +7,27 @@
 namespace {
 
 HHOOK g_hook = nullptr;
+HHOOK g_takeHook = nullptr;
 int g_childrenLeft = 0;
+int g_failLeft = 0;
 std::function<void()> g_onChildren;
+MSG g_posted = {};
+int32_t* g_serialWhenTaken = nullptr;
 
 LRESULT CALLBACK WatchCreation(int code, WPARAM wp, LPARAM lp) {
-    if (code == HCBT_CREATEWND && (reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs->dwExStyle & WS_EX_MDICHILD) &&
-        g_childrenLeft > 0 && --g_childrenLeft == 0) {
-        g_onChildren();
+    if (code == HCBT_CREATEWND && (reinterpret_cast<CBT_CREATEWNDW*>(lp)->lpcs->dwExStyle & WS_EX_MDICHILD)) {
+        if (g_childrenLeft > 0 && --g_childrenLeft == 0) g_onChildren();
+        if (g_failLeft > 0 && --g_failLeft == 0) return 1;  // the window is not created
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+LRESULT CALLBACK WatchTaking(int code, WPARAM wp, LPARAM lp) {
+    const MSG* m = reinterpret_cast<const MSG*>(lp);
+    if (code == HC_ACTION && wp == PM_REMOVE && g_serialWhenTaken && m->hwnd == g_posted.hwnd &&
+        m->message == g_posted.message && m->wParam == g_posted.wParam) {
+        *g_serialWhenTaken = VL.ViewSerial;
+        g_serialWhenTaken = nullptr;
     }
     return CallNextHookEx(nullptr, code, wp, lp);
 }
@@ -48,8 +62,12 @@ void AppTest::SetUp() {
 }
 
 void AppTest::TearDown() {
-    if (g_hook) UnhookWindowsHookEx(g_hook);
-    g_hook = nullptr;
+    for (HHOOK* hook : {&g_hook, &g_takeHook}) {
+        if (*hook) UnhookWindowsHookEx(*hook);
+        *hook = nullptr;
+    }
+    g_childrenLeft = g_failLeft = 0;
+    g_serialWhenTaken = nullptr;
     if (main && main->Loaded()) {
         main->mfEXIT_Click();
         harness::PumpPending();
@@ -79,7 +97,8 @@ void AppTest::Reallocate(int32_t width, int32_t height, int16_t frames) {
 
 std::vector<std::wstring> AppTest::BoxLines() const {
     std::vector<std::wstring> lines;
-    for (const auto& b : boxes->Seen()) lines.push_back(BoxLine(b.title, b.text));
+    for (const auto& b : boxes->Seen())
+        lines.push_back(BoxLine(b.title, b.text) + (b.hidden ? L" (hidden)" : L""));
     return lines;
 }
 
@@ -89,13 +108,28 @@ void AppTest::AfterChildrenCreated(int n, std::function<void()> action) {
     if (!g_hook) g_hook = SetWindowsHookExW(WH_CBT, &WatchCreation, nullptr, GetCurrentThreadId());
 }
 
+void AppTest::PostDuring(int n, UINT msg, WPARAM wp, std::function<HWND()> to) {
+    serialWhenTaken = -1;
+    g_serialWhenTaken = &serialWhenTaken;
+    if (!g_takeHook)
+        g_takeHook = SetWindowsHookExW(WH_GETMESSAGE, &WatchTaking, nullptr, GetCurrentThreadId());
+    AfterChildrenCreated(n, [this, msg, wp, to] {
+        g_posted = {to ? to() : main->hWnd(), msg, wp, 0, 0, {0, 0}};
+        PostMessageW(g_posted.hwnd, msg, wp, 0);
+    });
+}
+
+void AppTest::FailChildCreation(int n) {
+    g_failLeft = n;
+    if (!g_hook) g_hook = SetWindowsHookExW(WH_CBT, &WatchCreation, nullptr, GetCurrentThreadId());
+}
+
 void AppTest::ExitDuring(WORD command) {
-    AfterChildrenCreated(2, [this] { PostMessageW(main->hWnd(), WM_COMMAND, IDM_mfEXIT, 0); });
-    const int32_t serial = VL.ViewSerial;
+    PostDuring(2, WM_COMMAND, IDM_mfEXIT);
     Command(command);
     EXPECT_FALSE(main->Loaded());
     EXPECT_EQ(rt::Form::LoadedCount(), 0);
-    EXPECT_LE(VL.ViewSerial, serial + 2);
+    EXPECT_EQ(VL.ViewSerial, serialWhenTaken);
     EXPECT_EQ(VL.OpenViewCount, 0);
     EXPECT_EQ(VL.RunState, 0);
     EXPECT_EQ(Frame_Available(), 0);

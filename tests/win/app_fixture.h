@@ -33,9 +33,15 @@ class AppTest : public testing::Test {
     void Reallocate(int32_t width, int32_t height, int16_t frames);
     // Boxes seen since the last Clear, as "title|text" lines.
     std::vector<std::wstring> BoxLines() const;
-    // Runs `action` inside the creation of the n-th MDI child window from now on (loops that open views
-    // yield right after, so a message posted here is handled between two views).
+    // Runs `action` inside the creation of the n-th MDI child window from now on.
     void AfterChildrenCreated(int n, std::function<void()> action);
+    // Posts a message inside the creation of the n-th MDI child window from now on, to the main window or to
+    // the window that `to` names then; serialWhenTaken is ViewSerial at the moment a yield of the running
+    // loop takes it from the queue.
+    void PostDuring(int n, UINT msg, WPARAM wp, std::function<HWND()> to = nullptr);
+    // The creation of the n-th MDI child window from now on fails, as at the window system's handle limit.
+    void FailChildCreation(int n);
+    int32_t serialWhenTaken = -1;
     // Chooses the exit command while `command` opens its second view, and checks that the program ended at
     // once: no further view, no message, every window gone and the frame store released.
     void ExitDuring(WORD command);

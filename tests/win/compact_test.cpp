@@ -9,6 +9,15 @@
 namespace {
 
 const COLORREF kA = RGB(200, 30, 40), kB = RGB(20, 180, 60), kC = RGB(30, 60, 220);
+const wchar_t kBusy[] = L"録画、再生等の処理を中止してください。";
+
+// n frames that each differ from the one before: the pass keeps every one, and opening their views takes
+// long enough that it yields on the way.
+std::vector<COLORREF> Alternating(int n = 40) {
+    std::vector<COLORREF> frames;
+    for (int i = 0; i < n; ++i) frames.push_back(i % 2 ? kB : kA);
+    return frames;
+}
 
 class CompactTest : public CaptureTest {
   protected:
@@ -83,16 +92,17 @@ TEST_F(CompactTest, NothingRecordedIsRefusedAndOneFrameOpensOneViewWithoutProgre
 TEST_F(CompactTest, CancelByTheButtonOrTheCloseBoxKeepsTheViewsOpenedSoFar) {
     for (const UINT cancel : {BM_CLICK, WM_CLOSE}) {
         Command(IDM_mwDELETE);
-        Recorded({kA, kB, kC, kC, kA});
-        AfterChildrenCreated(3, [cancel] {  // while frame 3 is compared with frame 2
+        Recorded(Alternating());
+        PostDuring(3, cancel, 0, [cancel] {  // while frame 3 is compared with frame 2
             frmPGS& d = ProgressWindow();
-            PostMessageW(cancel == BM_CLICK ? d.cmdCANCEL.hWnd() : d.hWnd(), cancel, 0, 0);
+            return cancel == BM_CLICK ? d.cmdCANCEL.hWnd() : d.hWnd();
         });
         Command(IDM_meCOMPACT);
-        std::vector<COLORREF> colors;
-        ViewCaptions(&colors);
-        EXPECT_EQ(colors, (std::vector<COLORREF>{kA, kB}));
-        EXPECT_EQ(VL.OpenViewCount, 2);
+        // No view opens once the cancel is taken, at the pass's next yield.
+        ASSERT_GE(serialWhenTaken, 2);
+        ASSERT_LT(serialWhenTaken, 40);
+        EXPECT_EQ(VL.ViewSerial, serialWhenTaken);
+        EXPECT_EQ(VL.OpenViewCount, serialWhenTaken);
         EXPECT_EQ(VL.RunState, 0);
         EXPECT_EQ(VL.CancelRequest, -1);
         EXPECT_FALSE(ProgressWindow().Loaded());
@@ -101,17 +111,41 @@ TEST_F(CompactTest, CancelByTheButtonOrTheCloseBoxKeepsTheViewsOpenedSoFar) {
 }
 
 TEST_F(CompactTest, CloseAllDuringThePassLeavesTheHiddenViewAndExitEndsEverything) {
-    Recorded({kA, kA, kB, kB, kA});
-    int countAfterCloseAll = -1;
-    AfterChildrenCreated(2, [&] {
-        PostMessageW(main->hWnd(), WM_COMMAND, IDM_mwDELETE, 0);
-        AfterChildrenCreated(1, [&] { countAfterCloseAll = VL.OpenViewCount; });
-    });
+    Recorded(Alternating());
+    PostDuring(2, WM_COMMAND, IDM_mwDELETE);
     Command(IDM_meCOMPACT);
-    EXPECT_EQ(countAfterCloseAll, 1);  // only the scratch view was left
-    EXPECT_EQ(ViewCaptions(), (std::vector<std::wstring>{L"0-1", L"0-2"}));
-    EXPECT_EQ(VL.OpenViewCount, 2);
+    // Only the hidden scratch view was left; the views opened after it are numbered anew in batch 0.
+    ASSERT_LT(serialWhenTaken, 40);
+    EXPECT_EQ(ViewCaptions().front(), L"0-1");
+    EXPECT_EQ(VL.OpenViewCount, 40 - serialWhenTaken);
     ExitDuring(IDM_meCOMPACT);
+}
+
+TEST_F(CompactTest, BoxesDuringThePassOpenAboveItAndAViewThatCannotBeMadeEndsItWithOneMessage) {
+    boxes->SetAnswerByClick(true);  // a box hidden behind the topmost dialog is not answered
+    // A guarded command chosen during the pass, and a view that cannot be fitted while the views are
+    // maximised.
+    Recorded(Alternating());
+    PostDuring(2, WM_COMMAND, IDM_mfSAVE);
+    Command(IDM_meCOMPACT);
+    ASSERT_LT(serialWhenTaken, 40);
+    EXPECT_EQ(VL.OpenViewCount, 40);
+    SendMessageW(main->ActiveForm()->hWnd(), WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    Command(IDM_meCOMPACT);
+    EXPECT_BOXES(
+        BoxLine(L"保存", kBusy),
+        BoxLine(L"VINTREL", L"最小化または最大化されているフォームは移動またはサイズ変更できません。"));
+    // A view window that cannot be created ends open-all or the pass the normal way, with one message.
+    for (const WORD command : {IDM_meALL, IDM_meCOMPACT}) {
+        Command(IDM_mwDELETE);
+        boxes->Clear();
+        FailChildCreation(command == IDM_meALL ? 2 : 3);  // the second frame's view
+        Command(command);
+        EXPECT_BOXES(BoxLine(L"VINTREL", L"メモリが不足しています。"));
+        EXPECT_EQ(VL.OpenViewCount, 1);
+        EXPECT_EQ(VL.RunState, 0);
+        EXPECT_FALSE(ProgressWindow().Loaded());
+    }
 }
 
 TEST_F(CompactTest, APassAndItsViewsLeaveNoGdiObjectBehind) {

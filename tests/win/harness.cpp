@@ -255,9 +255,10 @@ struct BoxWatcher::Impl {
             // The policy runs unlocked so that it may call Seen() or Count().
             const int id = choose ? choose(l.record) : DefaultChoice(l.record);
             if (id == 0) continue;
-            if (byClick) {
-                if (!ClickIfReachable(GetDlgItem(l.hwnd, id))) continue;
-            } else {
+            const bool clicked = byClick && ClickIfReachable(GetDlgItem(l.hwnd, id));
+            const bool hidden = byClick && !clicked;
+            if (hidden && now - l.firstSeen < Ms(10000)) continue;
+            if (!clicked) {
                 // WM_COMMAND is what a button click sends; unlike BM_CLICK it does not depend on the box
                 // being the active window.
                 PostMessageW(l.hwnd, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
@@ -266,7 +267,10 @@ struct BoxWatcher::Impl {
             l.answered = true;
             l.record.clickedId = id;
             std::lock_guard<std::mutex> lock(mutex);
-            if (l.serial >= firstSerial) seen[l.serial - firstSerial].clickedId = id;
+            if (l.serial >= firstSerial) {
+                seen[l.serial - firstSerial].clickedId = id;
+                seen[l.serial - firstSerial].hidden = hidden;
+            }
         }
     }
 };

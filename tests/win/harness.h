@@ -43,6 +43,7 @@ struct BoxSeen {
     bool hasIcon = false;               // the icon static shows an icon
     int defaultButtonId = 0;            // id of the button with BS_DEFPUSHBUTTON style, or 0
     int clickedId = 0;                  // id the watcher clicked, 0 while still unanswered
+    bool hidden = false;                // answered by a message after its button stayed out of reach for 10 s
 };
 
 // Watches the message boxes (#32770 dialogs with a 0xFFFF text static) owned by one thread from a
@@ -61,7 +62,8 @@ class BoxWatcher {
     // How long to wait after seeing a box before asking the policy (default 30 ms).
     void SetAnswerDelayMs(int ms);
     // Answer like a user: a real mouse click on the button, and only while the button is the window
-    // the user sees at that point. A box hidden behind another window then stays unanswered. Off by
+    // the user sees at that point. A box hidden behind another window stays unanswered for 10 s, then is
+    // answered by a message and recorded as hidden, so that a test fails instead of hanging. Off by
     // default: the click moves the cursor, and the answer is then also a real input event.
     void SetAnswerByClick(bool click);
     std::vector<BoxSeen> Seen() const;
