@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 namespace vintrel {
 
@@ -31,6 +32,10 @@ struct MonitorBounds {
     int32_t right;
     int32_t bottom;
 };
+
+// The monitor that shows the point, or the nearest one when none does (the first on a tie); the empty
+// bounds when there is no monitor at all.
+MonitorBounds MonitorAt(const std::vector<MonitorBounds>& monitors, ScreenPoint point);
 
 // The largest top-left corner a width x height capture rectangle may take on this monitor, so that
 // it never reaches past the monitor's right or bottom edge.

@@ -151,12 +151,22 @@ void frmVLc1::Form_QueryUnload(int16_t& cancel, int unloadMode) {
     }
 }
 
+void frmVLc1::ReadMonitors() {
+    monitors_.clear();
+    for (const RECT& m : rt::MonitorList()) monitors_.push_back({m.left, m.top, m.right, m.bottom});
+}
+
+bool frmVLc1::OnMessage(UINT msg, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) {
+    if (msg == WM_DISPLAYCHANGE) ReadMonitors();
+    return false;
+}
+
 void frmVLc1::TakeCursorAnchor() {
+    if (monitors_.empty()) ReadMonitors();
     GetCursorPos(&CapturePoint);
     // The rectangle stays on the monitor the user points at, not only on the primary one.
-    const RECT m = rt::MonitorBoundsAt(CapturePoint);
-    const vintrel::ScreenPoint limit =
-        vintrel::AnchorLimitOn({m.left, m.top, m.right, m.bottom}, VL.PicWidth, VL.PicHeight);
+    const vintrel::MonitorBounds monitor = vintrel::MonitorAt(monitors_, {CapturePoint.x, CapturePoint.y});
+    const vintrel::ScreenPoint limit = vintrel::AnchorLimitOn(monitor, VL.PicWidth, VL.PicHeight);
     MaxLeft = limit.x;
     MaxTop = limit.y;
 }
@@ -171,6 +181,7 @@ void frmVLc1::timKEYIN_Timer() {
         VL.RecordedCount = 0;
         ShowWindow(hWnd(), SW_SHOW);
         timREC.SetEnabled(true);
+        ReadMonitors();
         TakeCursorAnchor();
     }
     if (CancelSeen()) {

@@ -5,6 +5,9 @@
 #include <windows.h>
 
 #include <cstdint>
+#include <vector>
+
+#include "capture/capture_rules.h"
 
 #include "platform/form.h"
 #include "platform/picture_box.h"
@@ -36,6 +39,7 @@ class frmVLc1 : public rt::Form {
     void Form_Load() override;
     void Form_Activate() override;
     void Form_QueryUnload(int16_t& cancel, int unloadMode) override;
+    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
   private:
     void ActivateSteps();
@@ -44,6 +48,10 @@ class frmVLc1 : public rt::Form {
     void FitToFrameSize();
     // Reads the cursor into CapturePoint and takes MaxLeft and MaxTop from the monitor it is on.
     void TakeCursorAnchor();
+    // The monitors of the desktop, read when a recording starts and when the display changes, so that a
+    // tick does not ask the window system for them again.
+    void ReadMonitors();
+    std::vector<vintrel::MonitorBounds> monitors_;
     void EndRecording(const wchar_t* message);
     void EndPlayback();
     bool CancelSeen() const;

@@ -152,6 +152,7 @@ void frmVLm1::mePLAY_Click() {
 void frmVLm1::View_Open(int32_t& index) {
     views_.erase(std::remove_if(views_.begin(), views_.end(), [](const auto& v) { return !v->Loaded(); }),
                  views_.end());
+    if (!Frame_RoomForView()) throw rt::RuntimeError(rt::kErrOutOfMemory);
     VL.ViewSerial += 1;
     views_.push_back(std::make_unique<frmVLs1>(*this));
     frmVLs1& view = *views_.back();

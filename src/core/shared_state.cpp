@@ -15,6 +15,13 @@ FrameLockFn g_lock;
 int32_t g_blockBytes = 0;
 int32_t g_available = 0;
 
+// What the process keeps free beside the frame store: its windows, message boxes and dialogs with the
+// libraries they load, views, and the bitmaps of a full-screen recording tick (33 MB at 3840 x 2160 x 32
+// bits). Probed as one block, far below the 2 GB that a 32-bit process can have.
+constexpr SIZE_T kReserveBytes = SIZE_T{64} << 20;
+// What views, each holding a copy of its frame, leave free of that reserve.
+constexpr SIZE_T kViewFloorBytes = SIZE_T{32} << 20;
+
 HGLOBAL AllocBlock(SIZE_T bytes) {
     const UINT flags = GMEM_MOVEABLE | GMEM_ZEROINIT;
     return g_alloc ? g_alloc(flags, bytes) : GlobalAlloc(flags, bytes);
@@ -22,6 +29,28 @@ HGLOBAL AllocBlock(SIZE_T bytes) {
 
 void* LockBlock(HGLOBAL block) {
     return g_lock ? g_lock(block) : GlobalLock(block);
+}
+
+// Whether the process can still obtain `bytes` in one block; the probe is given back at once.
+bool Obtainable(SIZE_T bytes) {
+    HGLOBAL probe = GlobalAlloc(GMEM_FIXED, bytes);
+    if (!probe) return false;
+    GlobalFree(probe);
+    return true;
+}
+
+// Gives back blocks from entry `last` downwards until the reserve can be obtained; false when any was.
+bool KeepReserve(int32_t last) {
+    bool gaveBack = false;
+    for (int32_t i = last; i >= 1 && !Obtainable(kReserveBytes); --i) {
+        if (VL.FrameData[i]) GlobalUnlock(VL.FrameHandles[i]);
+        if (VL.FrameHandles[i]) GlobalFree(VL.FrameHandles[i]);
+        VL.FrameHandles[i] = nullptr;
+        VL.FrameData[i] = nullptr;
+        g_available = std::min(g_available, i - 1);
+        gaveBack = true;
+    }
+    return !gaveBack;
 }
 
 }  // namespace
@@ -43,13 +72,27 @@ bool Frame_Alloc() {
         // A size that does not fit in 32 bits fails like an allocation, never wraps.
         if (!vintrel::FrameBlockSize(VL.PicWidth, VL.PicHeight, VL.BytesPerPixel, &size)) return false;
         VL.FrameHandles[i] = AllocBlock(static_cast<SIZE_T>(size));
-        if (!VL.FrameHandles[i]) return false;
+        // A failure may mean that the store took all there was: it gives back what the program needs.
+        if (!VL.FrameHandles[i]) {
+            KeepReserve(i - 1);
+            return false;
+        }
         VL.FrameData[i] = static_cast<BYTE*>(LockBlock(VL.FrameHandles[i]));
-        if (!VL.FrameData[i]) return false;
+        if (!VL.FrameData[i]) {
+            KeepReserve(i);
+            return false;
+        }
         g_blockBytes = size;
         g_available = i;
     }
-    return true;
+    // A store that fits only just would leave the program unable to open a window.
+    return VL.Framemax <= 0 || KeepReserve(VL.Framemax);
+}
+
+bool Frame_RoomForView() {
+    int32_t image = 0;
+    if (!vintrel::FrameBlockSize(VL.PicWidth, VL.PicHeight, 4, &image)) return false;
+    return Obtainable(kViewFloorBytes + static_cast<SIZE_T>(image));
 }
 
 bool Frame_Free() {

@@ -45,8 +45,13 @@ constexpr int16_t kTrue = -1;
 constexpr int16_t kFalse = 0;
 
 // Obtains and locks one zero-filled block of PicWidth x PicHeight x BytesPerPixel bytes per frame;
-// false at the first failure, leaving the blocks obtained so far in place.
+// false at the first failure. The store never takes the last of the process's memory: when a reserve for
+// the rest of the program can no longer be obtained, blocks are given back from the end until it can, and
+// the result is false as well. The blocks kept stay in place.
 bool Frame_Alloc();
+// Whether one more frame view may be opened: a view holds a copy of its frame, and the views may not take
+// the memory that the program's windows and boxes need.
+bool Frame_RoomForView();
 // Unlocks and frees every block; false at the first block that stays locked or is not freed.
 bool Frame_Free();
 

@@ -43,7 +43,7 @@ void frmVLm1::mfPRINT_Click() {
     }
     rt::DibPixels dib;
     DWORD dialogError = 0;
-    if (rt::ReadBitmapPixels(view->picFRM.Image(), &dib) && PrintPicture(dib, &dialogError)) return;
+    if (view->picFRM.ReadImage(&dib) && PrintPicture(dib, &dialogError)) return;
     rt::MsgBox(
         dialogError == PDERR_NODEFAULTPRN ? L"既定のプリンターがありません。" : L"印刷できませんでした。",
         MB_OK, kTitle);

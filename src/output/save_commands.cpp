@@ -46,8 +46,7 @@ bool WriteViewPicture(const frmVLs1& view, const std::wstring& path, const wchar
     rt::DibPixels dib;
     std::vector<uint8_t> file;
     DWORD error = 0;
-    if (rt::ReadBitmapPixels(view.picFRM.Image(), &dib) &&
-        vintrel::EncodeBmp24(dib.pixels, dib.width, dib.height, &file) &&
+    if (view.picFRM.ReadImage(&dib) && vintrel::EncodeBmp24(dib.pixels, dib.width, dib.height, &file) &&
         rt::WriteFileWhole(path, file, &error)) {
         return true;
     }

@@ -20,6 +20,13 @@ BITMAPINFO TopDown32(const DibPixels& dib) {
 bool ReadBitmapPixels(HBITMAP bitmap, DibPixels* out) {
     BITMAP bm = {};
     if (!bitmap || !GetObjectW(bitmap, sizeof(bm), &bm) || bm.bmWidth <= 0 || bm.bmHeight <= 0) return false;
+    // GetDIBits is not defined for a selected bitmap; a bitmap held by one device context cannot enter
+    // another.
+    HDC probe = CreateCompatibleDC(nullptr);
+    HGDIOBJ previous = SelectObject(probe, bitmap);
+    if (previous) SelectObject(probe, previous);
+    DeleteDC(probe);
+    if (!previous) return false;
     out->width = bm.bmWidth;
     out->height = bm.bmHeight;
     out->pixels.assign(static_cast<size_t>(bm.bmWidth) * static_cast<size_t>(bm.bmHeight), 0);

@@ -15,7 +15,8 @@ struct DibPixels {
     std::vector<uint32_t> pixels;
 };
 
-// Reads every pixel of `bitmap`; false when it has no pixels or they cannot be read.
+// Reads every pixel of `bitmap`, which must not be selected into a device context; false when it has no
+// pixels, is selected into one, or cannot be read.
 bool ReadBitmapPixels(HBITMAP bitmap, DibPixels* out);
 
 // Draws `dib` stretched to width x height at (x, y) of `dc`; false when the device drew nothing.

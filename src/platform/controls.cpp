@@ -61,7 +61,7 @@ void WinControl::Attach(HWND form) {
     hwnd_ = CreateWindowExW(
         exStyle_ | WS_EX_NOPARENTNOTIFY, windowClass_, text_.c_str(), style_ | WS_CHILD | WS_VISIBLE,
         TwipsToPixelsX(bounds_.left), TwipsToPixelsY(bounds_.top), TwipsToPixelsX(bounds_.width),
-        TwipsToPixelsY(bounds_.height), form, nullptr, GetModuleHandleW(nullptr), nullptr);
+        TwipsToPixelsY(bounds_.height), form, ChildId(), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return;
     if (!fontFace_.empty()) {
         HDC screen = GetDC(nullptr);

@@ -20,6 +20,10 @@ const UINT kMsgMinimized = WM_APP + 0x102;
 // focus, and a handler may move the focus elsewhere or open a message box.
 const UINT kMsgGotFocus = WM_APP + 0x101;
 const wchar_t kFormClass[] = L"VintrelForm";
+// Child-window ids: a form's controls count up from the first in the order they were added (clear of the
+// dialog ids IDOK .. IDCONTINUE); the MDI client, a frame's only child of its own, takes the one before.
+const int kFirstControlId = 1000;
+const int kMdiClientId = kFirstControlId - 1;
 
 int g_loadedForms = 0;
 // The form that last received Form_Activate; cleared when it is hidden or minimized, so that the
@@ -108,6 +112,7 @@ int Form::LoadedCount() {
 }
 
 void Form::AddControl(Control* control) {
+    control->childId_ = kFirstControlId + static_cast<int>(controls_.size());
     controls_.push_back(control);
     if (hwnd_) control->Attach(hwnd_);
 }
@@ -667,7 +672,7 @@ bool MdiForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
     client_ = CreateWindowExW(
         WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
         WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE | MDIS_ALLCHILDSTYLES, 0, 0, 0, 0,
-        hWnd(), nullptr, GetModuleHandleW(nullptr), &ccs);
+        hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMdiClientId)), GetModuleHandleW(nullptr), &ccs);
     result = client_ ? 0 : -1;
     return true;
 }

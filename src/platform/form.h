@@ -43,6 +43,14 @@ class Control {
     // Enter or Esc that the focused control does not take; true when this control acted on it (the
     // default and cancel buttons).
     virtual bool OnDialogKey(WORD /*vk*/) { return false; }
+
+    // The id of the control's window, as CreateWindowEx takes it for a child: given by the form, unique in
+    // it and never 0, so that WM_COMMAND and accessibility tools can tell the controls apart.
+    HMENU ChildId() const { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId_)); }
+
+  private:
+    friend class Form;
+    int childId_ = 0;
 };
 
 // A straight line drawn on a form's background: ends in twips, width in pixels.

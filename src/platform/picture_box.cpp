@@ -43,7 +43,7 @@ PictureBox::~PictureBox() {
 void PictureBox::Attach(HWND form) {
     if (hwnd_) return;
     hwnd_ = CreateWindowExW(0, PictureClass(&PictureBox::WndProc), nullptr, WS_CHILD | WS_VISIBLE, x_, y_,
-                            width_, height_, form, nullptr, GetModuleHandleW(nullptr), nullptr);
+                            width_, height_, form, ChildId(), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) throw RuntimeError(kErrOutOfMemory);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     windowDC_ = GetDC(hwnd_);
@@ -103,6 +103,15 @@ void PictureBox::Move(int x, int y, int width, int height) {
     if (!hwnd_) return;
     SetWindowPos(hwnd_, nullptr, x_, y_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
     ResizeImage();
+}
+
+bool PictureBox::ReadImage(DibPixels* out) const {
+    if (!imageDC_) return false;
+    // A bitmap is read only while no device context holds it: the image leaves its surface meanwhile.
+    SelectObject(imageDC_, imageOld_);
+    const bool read = ReadBitmapPixels(image_, out);
+    SelectObject(imageDC_, image_);
+    return read;
 }
 
 HDC PictureBox::hDC() const {

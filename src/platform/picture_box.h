@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include "platform/bitmap.h"
 #include "platform/form.h"
 
 namespace rt {
@@ -31,6 +32,8 @@ class PictureBox : public Control {
     void Refresh();
     // The persistent image (a bitmap compatible with the display), or nullptr before the first attach.
     HBITMAP Image() const { return image_; }
+    // Reads every pixel of the persistent image; false when there is none or it cannot be read.
+    bool ReadImage(DibPixels* out) const;
 
     void Attach(HWND form) override;
     void Detach() override;

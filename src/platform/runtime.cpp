@@ -40,6 +40,11 @@ LRESULT CALLBACK RaiseBoxOnActivate(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
+BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT bounds, LPARAM list) {
+    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*bounds);
+    return TRUE;
+}
+
 bool ShownTopmostForm() {
     bool found = false;
     EnumThreadWindows(GetCurrentThreadId(), &FindShownTopmostForm, reinterpret_cast<LPARAM>(&found));
@@ -158,11 +163,12 @@ int ScreenHeightTwips() {
     return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN));
 }
 
-RECT MonitorBoundsAt(POINT p) {
-    MONITORINFO info = {};
-    info.cbSize = sizeof(info);
-    if (GetMonitorInfoW(MonitorFromPoint(p, MONITOR_DEFAULTTONEAREST), &info)) return info.rcMonitor;
-    return {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+std::vector<RECT> MonitorList() {
+    std::vector<RECT> monitors;
+    EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
+    if (monitors.empty())
+        monitors.push_back({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
+    return monitors;
 }
 
 NumberSymbols UserNumberSymbols() {

@@ -8,6 +8,7 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 namespace rt {
 
@@ -76,8 +77,8 @@ int TwipsToPixelsX(int twips);
 int TwipsToPixelsY(int twips);
 int ScreenWidthTwips();
 int ScreenHeightTwips();
-// Bounds in pixels of the monitor that shows screen point p (the nearest one if none does).
-RECT MonitorBoundsAt(POINT p);
+// Bounds in pixels of every monitor of the desktop (the primary screen's when none can be listed).
+std::vector<RECT> MonitorList();
 
 // The user's digit group and decimal separators.
 struct NumberSymbols {

@@ -92,13 +92,12 @@ void Journey::Start() {
     app = harness::Launch(harness::ExeDir() + L"\\vintrel.exe");
     ASSERT_NE(app, nullptr);
     ASSERT_TRUE(harness::WaitUntil(
-        [this] {
-            main = harness::FindTopWindowOfProcess(app->pid, L"VINTREL Ver.1");
-            return main && IsWindowVisible(main);
-        },
+        [this] { return (main = harness::FindTopWindowOfProcess(app->pid, L"VINTREL Ver.1")) != nullptr; },
         20000));
+    // Start-up may ask before the window shows.
     boxes = std::make_unique<harness::BoxWatcher>(GetWindowThreadProcessId(main, nullptr));
     boxes->SetAnswerByClick(true);
+    ASSERT_TRUE(harness::WaitUntil([this] { return IsWindowVisible(main) != FALSE; }, 60000));
 }
 
 void Journey::StartAndRecord(int w, int h, int frames, int intervalMs, harness::Painter paint) {

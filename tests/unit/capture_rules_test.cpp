@@ -48,13 +48,16 @@ TEST(CaptureArithmetic, TheRectangleStaysInsideTheMonitorUnderTheCursor) {
         {"above it, negative y", {0, -600, 800, 0}, {799, -1}, {672, -96}},
         {"smaller, below and to the right", {1024, 768, 1664, 1248}, {1600, 1200}, {1536, 1152}},
         {"as narrow as the rectangle", {2000, 0, 2128, 96}, {2100, 50}, {2000, 0}},
+        {"in a gap, nearer the other", {1100, 0, 2000, 768}, {1070, 100}, {1070, 100}},
+        {"in a gap, nearer the primary", {1100, 0, 2000, 768}, {1050, 700}, {896, 672}},
     };
     for (const auto& c : cases) {
-        const ScreenPoint limit = AnchorLimitOn(c.monitor, 128, 96);
+        const ScreenPoint limit = AnchorLimitOn(MonitorAt({primary, c.monitor}, c.cursor), 128, 96);
         const ScreenPoint anchor = LimitAnchor(c.cursor, limit);
         EXPECT_EQ(anchor.x, c.anchor.x) << c.layout;
         EXPECT_EQ(anchor.y, c.anchor.y) << c.layout;
     }
+    EXPECT_EQ(MonitorAt({}, {5, 5}).right, 0);
     // The primary monitor gives the limits of a single screen.
     const ScreenPoint single = AnchorLimitOn(primary, 128, 96);
     EXPECT_EQ(single.x, 1024 - 128);

@@ -1,8 +1,14 @@
 // The main window: start-up, menu bar, close refusal, exit, busy guard and the single instance.
+#include <set>
+
 #include "app_fixture.h"
+#include "core/about_window.h"
+#include "core/view_window.h"
+#include "output/progress_window.h"
 #include "platform/help.h"
 #include "platform/runtime.h"
 #include "resource.h"
+#include "settings/settings_dialog.h"
 
 namespace {
 
@@ -304,4 +310,20 @@ TEST_F(MainWindowTest, WindowsEndingTheSessionClosesWithoutTheRefusal) {
     EXPECT_FALSE(capture.Loaded());
     EXPECT_EQ(Frame_Available(), 0);
     EXPECT_EQ(boxes->Count(), 0u);
+}
+
+TEST_F(MainWindowTest, EveryChildWindowOfAFormHasAnIdOfItsOwn) {
+    Start();
+    frmVLEST settings;
+    frmVLs1 view(*main);
+    for (rt::Form* form : std::initializer_list<rt::Form*>{main.get(), &settings, &AboutWindow(),
+                                                           &ProgressWindow(), &capture, &view}) {
+        form->Load();
+        std::set<int> ids = {0};  // an id of 0 or one seen before fails the insertion
+        for (HWND w = GetWindow(form->hWnd(), GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT))
+            EXPECT_TRUE(ids.insert(GetDlgCtrlID(w)).second) << form->Caption() << " " << GetDlgCtrlID(w);
+        EXPECT_GT(ids.size(), 1u);
+    }
+    ProgressWindow().Unload();
+    AboutWindow().Unload();
 }
