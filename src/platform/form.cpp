@@ -260,13 +260,13 @@ bool Form::RequestClose(int mode) {
     return cancel == 0;
 }
 
-void Form::UnloadWithoutQuery() {
+void Form::UnloadWithoutQuery(bool destroyWindow) {
     if (!hwnd_ || unloading_) return;
     unloading_ = true;
     Form_Unload();
     if (!hwnd_) return;
     EndModal();
-    DestroyNativeWindow();
+    if (destroyWindow) DestroyNativeWindow();
 }
 
 void Form::DestroyNativeWindow() {
@@ -720,13 +720,9 @@ bool MdiForm::Unload(int mode) {
     for (Form* child : children) {
         if (!child->RequestClose(kUnloadMdiChild)) return false;
     }
-    {
-        // Bottom first, so that the active child goes last and no other is made active in between.
-        RedrawHold hold(client_);
-        children = Children();
-        for (auto child = children.rbegin(); child != children.rend(); ++child)
-            (*child)->UnloadWithoutQuery();
-    }
+    // The children's unload events run first; their windows then go with the frame's, all at once, which
+    // spares the workspace activating and re-arranging the rest after each one.
+    for (Form* child : Children()) child->UnloadWithoutQuery(false);
     UnloadWithoutQuery();
     return true;
 }

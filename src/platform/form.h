@@ -99,9 +99,10 @@ class Form {
     bool Visible() const;
     // Close request then unload; returns false when Form_QueryUnload refused.
     virtual bool Unload(int mode = kUnloadByCode);
-    // The two halves of an unload, for frames that close their children in between.
+    // The two halves of an unload, for frames that close their children in between. A child of a frame
+    // that is unloading may leave its window to go with the frame's.
     bool RequestClose(int mode);
-    void UnloadWithoutQuery();
+    void UnloadWithoutQuery(bool destroyWindow = true);
 
     void SetCaption(const std::wstring& caption);
     std::wstring Caption() const;

@@ -78,7 +78,8 @@ void PictureBox::Erase(HDC dc) const {
 }
 
 void PictureBox::ResizeImage() {
-    if (!windowDC_) return;
+    // A box that never keeps a persistent image (a progress bar) makes none, however often it is moved.
+    if (!windowDC_ || (!autoRedraw_ && !imageDC_)) return;
     const int w = std::max(1, width_);
     const int h = std::max(1, height_);
     if (image_ && imageWidth_ == w && imageHeight_ == h) return;
@@ -120,6 +121,7 @@ HDC PictureBox::hDC() const {
 
 void PictureBox::SetAutoRedraw(bool on) {
     autoRedraw_ = on;
+    ResizeImage();
 }
 
 void PictureBox::SetBackColor(COLORREF color) {

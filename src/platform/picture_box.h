@@ -30,7 +30,8 @@ class PictureBox : public Control {
     COLORREF BackColor() const { return backColor_; }
     // Shows the persistent image on the screen now.
     void Refresh();
-    // The persistent image (a bitmap compatible with the display), or nullptr before the first attach.
+    // The persistent image (a bitmap compatible with the display), or nullptr before the first attach or
+    // while AutoRedraw was never on.
     HBITMAP Image() const { return image_; }
     // Reads every pixel of the persistent image; false when there is none or it cannot be read.
     bool ReadImage(DibPixels* out) const;
