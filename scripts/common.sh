@@ -8,7 +8,7 @@ WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ libgtest-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 fonts-wine xvfb x11-utils fonts-ipafont-gothic locales imagemagick
-          cups printer-driver-cups-pdf poppler-utils)
+          cups printer-driver-cups-pdf poppler-utils zip)
 
 ensure_packages() {
     local missing=()

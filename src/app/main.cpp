@@ -4,6 +4,7 @@
 #include <commctrl.h>
 
 #include "core/main_window.h"
+#include "platform/help.h"
 #include "platform/runtime.h"
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
@@ -13,5 +14,8 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     frmVLm1 main;
     rt::RunHandler([&] { main.Show(); });
     if (rt::Form::LoadedCount() == 0) return 0;
-    return rt::RunMessageLoop(&main);
+    const int code = rt::RunMessageLoop(&main);
+    // Help asked for after the main window's shutdown (F1 in an About box left open) closes now.
+    rt::CloseHelp();
+    return code;
 }

@@ -10,6 +10,7 @@
 #include "core/shared_state.h"
 #include "core/view_window.h"
 #include "output/progress_window.h"
+#include "platform/help.h"
 #include "platform/runtime.h"
 #include "resource.h"
 #include "settings/setting_store.h"
@@ -84,7 +85,8 @@ void frmVLm1::MDIForm_QueryUnload(int16_t& cancel, int unloadMode) {
 }
 
 void frmVLm1::MDIForm_Unload() {
-    rt::CallHelp(hWnd(), HELP_QUIT);
+    // Whichever window asked for help, its viewer closes with the program.
+    rt::CloseHelp();
     CaptureWindow().Unload();
     if (!Frame_Free()) rt::MsgBox(L"Memm DeAlloc NG!");
     if (g_instance == this) g_instance = nullptr;
@@ -242,7 +244,7 @@ void frmVLm1::mwDELETE_Click() {
 }
 
 void frmVLm1::mhHLP_Click() {
-    rt::CallHelp(hWnd(), HELP_CONTENTS);
+    rt::ShowHelp();
 }
 
 void frmVLm1::mhVER_Click() {

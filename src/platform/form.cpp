@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "platform/help.h"
 #include "platform/runtime.h"
 
 namespace rt {
@@ -54,18 +55,17 @@ HWND NextWindowToActivate(HWND minimized) {
     return nullptr;
 }
 
-// Owner of the forms kept out of the task bar: never shown, and it outlives every form.
-HWND HiddenOwner() {
-    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                              GetModuleHandleW(nullptr), nullptr);
-    return owner;
-}
-
 bool IsTabStop(HWND w) {
     return (GetWindowLongW(w, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(w) && IsWindowEnabled(w);
 }
 
 }  // namespace
+
+HWND HiddenOwner() {
+    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                                              GetModuleHandleW(nullptr), nullptr);
+    return owner;
+}
 
 Form::Form() = default;
 
@@ -657,7 +657,7 @@ bool TranslateFormKeys(MSG& msg) {
     Form* form = FormFromHandle(root);
     if (!form) return false;
     if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && !HelpFile().empty()) {
-        CallHelp(GetAncestor(root, GA_ROOTOWNER), HELP_CONTENTS);
+        ShowHelp();
         return true;
     }
     return form->TranslateKey(msg);

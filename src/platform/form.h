@@ -241,6 +241,10 @@ class RedrawHold {
     HWND window_;
 };
 
+// A window of the process that is never shown and outlives every form: the owner of the forms kept
+// out of the task bar, and the window every help request comes from.
+HWND HiddenOwner();
+
 // The form behind a window handle, if the window is one of ours.
 Form* FormFromHandle(HWND hwnd);
 

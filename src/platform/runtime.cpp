@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <vector>
 
 #include "platform/form.h"
 
@@ -12,8 +11,6 @@ const wchar_t* const kAppTitle = L"VINTREL";
 
 namespace {
 
-std::wstring g_helpFile;
-HelpFunction g_helpFunction;
 bool g_quitWhenNoForms = false;
 
 int64_t PerformanceCounter() {
@@ -172,39 +169,6 @@ std::vector<RECT> MonitorList() {
     if (monitors.empty())
         monitors.push_back({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
     return monitors;
-}
-
-void SetHelpFile(const std::wstring& path) {
-    g_helpFile = path;
-}
-const std::wstring& HelpFile() {
-    return g_helpFile;
-}
-
-std::wstring HelpFilePath() {
-    const bool bare = g_helpFile.find_first_of(L"\\/:") == std::wstring::npos;
-    if (!bare) return g_helpFile;
-    std::vector<wchar_t> path(MAX_PATH);
-    DWORD n;
-    while ((n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()))) == path.size()) {
-        path.resize(path.size() * 2);
-    }
-    std::wstring dir(path.data(), n);
-    dir.resize(dir.find_last_of(L"\\/") + 1);
-    return dir + g_helpFile;
-}
-
-void CallHelp(HWND owner, UINT command) {
-    const std::wstring path = HelpFilePath();
-    if (g_helpFunction) {
-        g_helpFunction(owner, path, command);
-    } else {
-        WinHelpW(owner, path.c_str(), command, 0);
-    }
-}
-
-void SetHelpFunction(HelpFunction function) {
-    g_helpFunction = std::move(function);
 }
 
 NumberSymbols UserNumberSymbols() {

@@ -1,5 +1,5 @@
-// Thin services of the window runtime: numbered runtime errors, message boxes, yielding,
-// pixel/twip conversion and the application's help-file property.
+// Thin services of the window runtime: numbered runtime errors, message boxes, yielding and
+// pixel/twip conversion.
 #pragma once
 
 #include <windows.h>
@@ -79,18 +79,6 @@ int ScreenWidthTwips();
 int ScreenHeightTwips();
 // Bounds in pixels of every monitor of the desktop (the primary screen's when none can be listed).
 std::vector<RECT> MonitorList();
-
-// The application's help file, as registered at start-up.
-void SetHelpFile(const std::wstring& path);
-const std::wstring& HelpFile();
-// Where the help file is looked for: a bare name lies next to the program, never in the current
-// folder (which the save dialog changes).
-std::wstring HelpFilePath();
-// Asks the help system (WinHelp) to act on the help file: HELP_CONTENTS, HELP_QUIT.
-void CallHelp(HWND owner, UINT command);
-// Test seam: replaces the call of WinHelp (an empty function restores it).
-using HelpFunction = std::function<void(HWND owner, const std::wstring& path, UINT command)>;
-void SetHelpFunction(HelpFunction function);
 
 // The user's digit group and decimal separators.
 struct NumberSymbols {

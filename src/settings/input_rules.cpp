@@ -1,9 +1,10 @@
 #include "settings/input_rules.h"
 
-#include <charconv>
+#include <cerrno>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
-#include <system_error>
+#include <vector>
 
 namespace vintrel {
 
@@ -49,6 +50,35 @@ std::wstring GroupDigits(std::string_view digits, std::wstring_view separator) {
     return out;
 }
 
+// The exact decimal digits of a finite, whole, non-negative double. Beyond 64 bits its significand is
+// doubled step by step in base 10^9, so that even the largest double prints digit for digit.
+std::string WholeDigits(double whole) {
+    if (whole < 18446744073709551616.0) return std::to_string(static_cast<uint64_t>(whole));
+    int exponent = 0;
+    const double fraction = std::frexp(whole, &exponent);
+    const auto significand = static_cast<uint64_t>(std::ldexp(fraction, 53));
+    constexpr uint32_t kBase = 1000000000;
+    std::vector<uint32_t> limbs = {static_cast<uint32_t>(significand % kBase),
+                                   static_cast<uint32_t>(significand / kBase % kBase),
+                                   static_cast<uint32_t>(significand / kBase / kBase)};
+    for (int i = 53; i < exponent; ++i) {
+        uint32_t carry = 0;
+        for (uint32_t& limb : limbs) {
+            const uint32_t doubled = limb * 2 + carry;
+            carry = doubled >= kBase ? 1 : 0;
+            limb = doubled - carry * kBase;
+        }
+        if (carry != 0) limbs.push_back(carry);
+    }
+    while (limbs.size() > 1 && limbs.back() == 0) limbs.pop_back();
+    std::string digits = std::to_string(limbs.back());
+    for (size_t i = limbs.size() - 1; i-- > 0;) {
+        const std::string part = std::to_string(limbs[i]);
+        digits.append(9 - part.size(), '0').append(part);
+    }
+    return digits;
+}
+
 }  // namespace
 
 std::optional<double> ReadNumber(std::wstring_view text, std::wstring_view groupSeparator,
@@ -84,9 +114,11 @@ std::optional<double> ReadNumber(std::wstring_view text, std::wstring_view group
         }
     }
     if (!digits) return std::nullopt;
-    double value = 0;
-    const auto [ptr, ec] = std::from_chars(plain.data(), plain.data() + plain.size(), value);
-    if (ec != std::errc() || ptr != plain.data() + plain.size() || !std::isfinite(value)) return std::nullopt;
+    // The C conversion rounds correctly; the program never changes the C locale, so '.' is its point.
+    char* stop = nullptr;
+    errno = 0;
+    const double value = std::strtod(plain.c_str(), &stop);
+    if (errno == ERANGE || stop != plain.c_str() + plain.size() || !std::isfinite(value)) return std::nullopt;
     return value;
 }
 
@@ -99,7 +131,8 @@ std::optional<int32_t> RoundToInt32(double value) {
 }
 
 std::wstring KeyName(int index) {
-    return L"PF" + std::to_wstring(index + 1);
+    const std::string digits = std::to_string(index + 1);
+    return L"PF" + std::wstring(digits.begin(), digits.end());
 }
 
 int KeyIndexFromName(std::wstring_view name) {
@@ -121,14 +154,9 @@ std::wstring FormatGroupedUnsigned(uint64_t value, std::wstring_view groupSepara
 
 std::optional<std::wstring> FormatGroupedWhole(double value, std::wstring_view groupSeparator) {
     if (!std::isfinite(value)) return std::nullopt;
-    // A double holds at most 309 integer digits.
-    char buffer[400];
-    const auto [ptr, ec] =
-        std::to_chars(buffer, buffer + sizeof(buffer), std::round(value), std::chars_format::fixed, 0);
-    if (ec != std::errc()) return std::nullopt;
-    std::string_view digits(buffer, static_cast<size_t>(ptr - buffer));
-    if (digits == "-0") digits = "0";
-    return GroupDigits(digits, groupSeparator);
+    const double whole = std::round(value);
+    const std::string digits = WholeDigits(std::fabs(whole));
+    return GroupDigits(whole < 0 ? "-" + digits : digits, groupSeparator);
 }
 
 }  // namespace vintrel

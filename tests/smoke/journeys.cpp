@@ -258,3 +258,39 @@ TEST_F(Journey, AFrameStoreThatRunsOutOfMemoryLeavesTheProgramUsable) {
                  BoxLine(L"キャプチャー", L"録画が中止されました。"),
                  BoxLine(L"VINTREL", L"メモリが不足しています。"));
 }
+
+TEST_F(Journey, HelpFromTheMenuAndF1ShowsOurContentsAndEndsWithTheProgram) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    // The help viewer is a program of its own, its window titled with the help file's title.
+    const auto viewer = [] {
+        const HWND w = FindWindowW(nullptr, L"VINTREL ヘルプ");
+        return w && IsWindowVisible(w) ? w : nullptr;
+    };
+    const auto noBoxShown = [] {
+        for (HWND w = nullptr; (w = FindWindowExW(nullptr, w, L"#32770", nullptr)) != nullptr;) {
+            if (IsWindowVisible(w)) return false;
+        }
+        return true;
+    };
+    HWND help = nullptr;
+    for (const bool byKey : {false, true}) {
+        if (byKey) {
+            PostMessageW(help, WM_CLOSE, 0, 0);
+            ASSERT_TRUE(harness::WaitUntil([&] { return !IsWindow(help); }, 10000));
+            ClickFrame(HTCAPTION);
+            harness::TapKey(VK_F1);
+        } else {
+            ASSERT_NO_FATAL_FAILURE(Menu(L'H', 0));  // Vintrelのヘルプ
+        }
+        ASSERT_TRUE(harness::WaitUntil([&] { return (help = viewer()) != nullptr; }, 30000)) << byKey;
+        // The contents topic drawn in the viewer's text area (its child 0x701), and no box about the file.
+        EXPECT_TRUE(harness::WaitUntil([&] { return InkPixels(GetDlgItem(help, 0x701)) > 500; }, 10000));
+        EXPECT_TRUE(noBoxShown());
+    }
+    // The viewer, in front and over the main window's caption, has the keyboard: back to the main window.
+    SetForegroundWindow(main);
+    ASSERT_NO_FATAL_FAILURE(Menu(L'F', 0, L'X'));
+    ASSERT_TRUE(app->WaitExit(15000));
+    EXPECT_TRUE(harness::WaitUntil([&] { return !IsWindow(help); }, 10000));
+    EXPECT_EQ(boxes->Count(), 0u);
+}

@@ -33,6 +33,8 @@ class Journey : public testing::Test {
     // Pixels of a w x h recorded frame drawn at the window's client origin that the screen shows
     // otherwise, within the client areas of the window and its parents; -1 when none of it lies there.
     int WrongPixels(HWND window, int w, int h) const;
+    // Pixels of a window's client area on the screen that differ from its corner, its background.
+    int InkPixels(HWND window) const;
 
     // Chooses a menu item with the keyboard once the main window has it: F10 and the menu's access
     // key, then the item's access key, or Down `downs` times and Enter. Fails when the main window

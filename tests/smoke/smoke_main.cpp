@@ -1,5 +1,6 @@
 // The smoke driver: starting and ending the program, the keyboard, the frame and the boxes.
 #include <cstdio>
+#include <functional>
 #include <utility>
 
 #include "resource.h"
@@ -43,6 +44,22 @@ bool IsShownPopupMenu(HWND hwnd) {
 
 bool IsUntitledForm(HWND hwnd) {
     return HasClass(hwnd, L"VintrelForm") && GetWindowTextLengthW(hwnd) == 0;
+}
+
+// How many pixels of a screen rectangle `counted` accepts (x, y from the rectangle's corner); -1 when the
+// screen cannot be read there.
+int CountScreenPixels(const RECT& r, const std::function<bool(int x, int y, COLORREF c)>& counted) {
+    const int sw = r.right - r.left, sh = r.bottom - r.top;
+    const auto bits = harness::ReadScreenBits(r.left, r.top, sw, sh, 4);
+    if (sw <= 0 || sh <= 0 || bits.size() != static_cast<size_t>(sw) * sh * 4) return -1;
+    int n = 0;
+    for (int y = 0; y < sh; ++y) {
+        for (int x = 0; x < sw; ++x) {
+            const unsigned char* p = &bits[(static_cast<size_t>(y) * sw + x) * 4];
+            n += counted(x, y, RGB(p[2], p[1], p[0]));
+        }
+    }
+    return n;
 }
 
 }  // namespace
@@ -117,17 +134,17 @@ int Journey::WrongPixels(HWND window, int w, int h) const {
         IntersectRect(&shown, &shown, &client);
     }
     if (IsRectEmpty(&shown)) return -1;
-    const int sw = shown.right - shown.left, sh = shown.bottom - shown.top;
-    const auto bits = harness::ReadScreenBits(shown.left, shown.top, sw, sh, 4);
-    if (bits.size() != static_cast<size_t>(sw) * sh * 4) return -1;
-    int wrong = 0;
-    for (int y = 0; y < sh; ++y) {
-        for (int x = 0; x < sw; ++x) {
-            const unsigned char* p = &bits[(static_cast<size_t>(y) * sw + x) * 4];
-            wrong += RGB(p[2], p[1], p[0]) != Recorded(shown.left - origin.x + x, shown.top - origin.y + y);
-        }
-    }
-    return wrong;
+    return CountScreenPixels(shown, [&](int x, int y, COLORREF c) {
+        return c != Recorded(shown.left - origin.x + x, shown.top - origin.y + y);
+    });
+}
+
+int Journey::InkPixels(HWND window) const {
+    RECT client;
+    if (!GetClientRect(window, &client)) return -1;
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&client), 2);
+    const COLORREF background = harness::ScreenPixel(client.left, client.top);
+    return CountScreenPixels(client, [&](int, int, COLORREF c) { return c != background; });
 }
 
 bool Journey::Running() const {

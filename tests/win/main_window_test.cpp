@@ -5,6 +5,7 @@
 #include "core/about_window.h"
 #include "core/view_window.h"
 #include "output/progress_window.h"
+#include "platform/help.h"
 #include "platform/runtime.h"
 #include "resource.h"
 #include "settings/settings_dialog.h"

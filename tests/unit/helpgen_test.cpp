@@ -1,0 +1,198 @@
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "helpgen/cp932.h"
+#include "helpgen/help_source.h"
+#include "helpgen/hlp_writer.h"
+#include "helpgen/html_writer.h"
+
+using namespace helpgen;
+
+namespace {
+
+const char kSource[] =
+    "@title VINTREL ヘルプ\n"
+    "@topic contents VINTREL ﾍﾙﾌﾟ\n"
+    "- [[rec|ｷｬﾌﾟﾁｬｰ]] and [[keys|ｷｰ]]\n"
+    "録画のしかたは左です。\n"
+    "@topic rec 録画\n"
+    "## 開始\n"
+    "開始キーを押します。\n"
+    "@topic keys キー\n"
+    "F1 でヘルプ。\n"
+    "@topic long Long\n";
+
+uint32_t U32(const std::vector<uint8_t>& b, size_t at) {
+    return b.at(at) | b.at(at + 1) << 8 | b.at(at + 2) << 16 | static_cast<uint32_t>(b.at(at + 3)) << 24;
+}
+unsigned U16(const std::vector<uint8_t>& b, size_t at) {
+    return b.at(at) | b.at(at + 1) << 8;
+}
+std::string Cp932(std::string text) {
+    std::string error;
+    EXPECT_TRUE(Utf8ToCp932(&text, &error)) << error;
+    return text;
+}
+
+// Reads a help file back the way Wine's viewer does: internal files through the directory, the topics by
+// following the TOPICLINKs, each paragraph's strings and jumps, and the TOPICOFFSET of every topic.
+struct ReadBack {
+    explicit ReadBack(const std::vector<uint8_t>& file) : hlp(file) {
+        EXPECT_EQ(U32(hlp, 0), 0x00035F3Fu);
+        EXPECT_EQ(U32(hlp, 12), hlp.size());
+        for (const auto& [name, at] : Leaves(U32(hlp, 4), true)) files[name] = at;
+        // The topic blocks without their headers, as one stream.
+        const size_t topic = files.at("|TOPIC");
+        for (size_t block = 0; block < (U32(hlp, topic + 4)) / 4096; ++block) {
+            const auto start = hlp.begin() + static_cast<long>(topic + 9 + block * 4096);
+            stream.insert(stream.end(), start + 12, start + 4096);
+        }
+        size_t lastBlock = SIZE_MAX, count = 0;
+        for (uint32_t pos = 12; pos != 0xFFFFFFFF; pos = U32(stream, At(pos) + 12)) {
+            const size_t at = At(pos), data1 = at + 21, data2 = at + U32(stream, at + 16);
+            if ((pos - 12) >> 14 != lastBlock) count = 0, lastBlock = (pos - 12) >> 14;
+            const std::string text(stream.begin() + static_cast<long>(data2),
+                                   stream.begin() + static_cast<long>(data2 + U32(stream, at + 4)));
+            if (stream[at + 20] == 2) {
+                topics.push_back({text, static_cast<uint32_t>(lastBlock * 0x8000 + count), {}, {}});
+                continue;
+            }
+            size_t f = data1 + (stream[data1] & 1 ? 4 : 2);  // TopicSize
+            count += stream[f] & 1 ? U16(stream, f) / 2 : stream[f] / 2;
+            f += (stream[f] & 1 ? 2 : 1) + 4;  // TopicLength, unknown bytes and id
+            const unsigned bits = U16(stream, f);
+            f += 2;
+            for (unsigned bit = 2; bit <= 0x40; bit <<= 1) {
+                if (bits & bit) f += stream[f] & 1 ? 2 : 1;
+            }
+            std::string shown;
+            for (size_t s = data2; stream[f] != 0xFF; f += stream[f] == 0x80   ? 3
+                                                           : stream[f] == 0xE3 ? 5
+                                                                               : 1) {
+                shown += std::string(reinterpret_cast<const char*>(&stream[s]));
+                s += std::string(reinterpret_cast<const char*>(&stream[s])).size() + 1;
+                if (stream[f] == 0xE3) topics.back().jumps.push_back(U32(stream, f + 1));
+                if (stream[f] == 0x82) shown += "\n";
+            }
+            topics.back().text += shown;
+        }
+    }
+    // The leaf entries (a string or a 4-byte number as the key, then a 4-byte value) of a one-page B+ tree.
+    std::vector<std::pair<std::string, uint32_t>> Leaves(size_t file, bool stringKeys) const {
+        const size_t tree = file + 9;
+        EXPECT_EQ(U16(hlp, tree), 0x293Bu);
+        EXPECT_EQ(U16(hlp, tree + 32), 1u);  // levels
+        std::vector<std::pair<std::string, uint32_t>> leaves;
+        size_t at = tree + 38 + 8;
+        for (unsigned n = U16(hlp, tree + 38 + 2); n > 0; --n) {
+            const std::string key = stringKeys ? std::string(reinterpret_cast<const char*>(&hlp[at]))
+                                               : std::to_string(U32(hlp, at));
+            at += stringKeys ? key.size() + 1 : 4;
+            leaves.emplace_back(key, U32(hlp, at));
+            at += 4;
+        }
+        return leaves;
+    }
+    size_t At(uint32_t pos) const { return ((pos - 12) >> 14) * 4084 + ((pos - 12) & 0x3FFF); }
+
+    struct Topic {
+        std::string title;
+        uint32_t offset;
+        std::vector<uint32_t> jumps;
+        std::string text;
+    };
+    const std::vector<uint8_t>& hlp;
+    std::map<std::string, size_t> files;
+    std::vector<uint8_t> stream;
+    std::vector<Topic> topics;
+};
+
+}  // namespace
+
+TEST(HelpGenerator, WritesAHelpFileThatReadsBackTopicByTopic) {
+    Document doc;
+    std::string error;
+    // A paragraph longer than a topic block, so that records run on into the next blocks.
+    ASSERT_TRUE(ParseHelpSource(kSource + std::string(5000, 'x') + "\n@topic end End\n", &doc, &error))
+        << error;
+    const std::string html = WriteHtml(doc);
+    EXPECT_NE(html.find("<a href=\"#rec\">ｷｬﾌﾟﾁｬｰ</a>"), std::string::npos);
+    ASSERT_TRUE(ConvertTexts(&doc, [&](std::string* text) { return Utf8ToCp932(text, &error); }));
+    std::vector<uint8_t> file;
+    ASSERT_TRUE(WriteHlp(doc, &file, &error)) << error;
+    const ReadBack back(file);
+
+    std::vector<std::string> names;
+    for (const auto& entry : back.files) names.push_back(entry.first);
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"|CONTEXT", "|CTXOMAP", "|FONT", "|SYSTEM", "|TOPIC", "|TTLBTREE"}));
+
+    // |SYSTEM: WinHelp 4, the title, the contents topic and the Japanese character set.
+    const size_t system = back.files.at("|SYSTEM") + 9;
+    EXPECT_EQ(U16(file, system), 0x036Cu);
+    EXPECT_EQ(U16(file, system + 2), 33u);
+    std::map<unsigned, std::string> records;
+    for (size_t at = system + 12; at < system + U32(file, back.files.at("|SYSTEM") + 4);
+         at += 4 + U16(file, at + 2)) {
+        records[U16(file, at)] = std::string(file.begin() + static_cast<long>(at + 4),
+                                             file.begin() + static_cast<long>(at + 4 + U16(file, at + 2)));
+    }
+    EXPECT_EQ(records[1], Cp932("VINTREL ヘルプ") + '\0');
+    EXPECT_EQ(records[3], std::string(4, '\0'));
+    EXPECT_EQ(static_cast<uint8_t>(records[11].at(0)), 128);
+    EXPECT_EQ(records[6].substr(21, 15), Cp932("VINTREL ヘルプ") + '\0');
+
+    // The topics in order with their texts, the contents topic's jumps by hash.
+    ASSERT_EQ(back.topics.size(), 6u);  // and the closing topic header
+    EXPECT_EQ(back.topics[1].title, Cp932("録画"));
+    EXPECT_EQ(back.topics[1].text, Cp932("録画\n開始\n開始キーを押します。\n"));
+    EXPECT_EQ(back.topics[0].text, Cp932("VINTREL ﾍﾙﾌﾟ\n･ ｷｬﾌﾟﾁｬｰ and ｷｰ\n録画のしかたは左です。\n"));
+    EXPECT_EQ(back.topics[0].jumps, (std::vector<uint32_t>{ContextHash("rec"), ContextHash("keys")}));
+    EXPECT_EQ(ContextHash("rec"), (34u * 43 + 21) * 43 + 19);
+
+    // |CONTEXT and |TTLBTREE lead from each id and offset to the topic that starts there.
+    std::map<std::string, uint32_t> contexts;
+    for (const auto& [hash, offset] : back.Leaves(back.files.at("|CONTEXT"), false)) contexts[hash] = offset;
+    for (size_t t = 0; t < doc.topics.size(); ++t) {
+        EXPECT_EQ(contexts.at(std::to_string(ContextHash(doc.topics[t].id))), back.topics[t].offset);
+    }
+    EXPECT_EQ(back.topics[0].offset, 0u);
+    EXPECT_EQ(back.topics[3].text, "Long\n" + std::string(5000, 'x') + "\n");
+    EXPECT_EQ(back.topics[4].offset / 0x8000, 1u);  // the topic after it starts in the second block
+}
+
+TEST(HelpGenerator, RefusesWhatItCannotWriteRightly) {
+    const struct {
+        const char* source;
+        const char* error;
+    } kCases[] = {
+        {"@topic a A\n", "the source needs an @title and at least one @topic"},
+        {"@title T\ntext\n", "line 2: text before the first @topic"},
+        {"@title T\n@topic a-b A\n",
+         "line 2: a topic is written @topic id Title, the id made of A-Z a-z 0-9 _ ."},
+        {"@title T\n@topic a A\n@topic a B\n", "topic id a is used twice"},
+        {"@title T\n@topic a A\n[[b|B]]\n", "topic a jumps to b, which is no topic"},
+        {"@title T\n@topic a A\n[[a B]]\n", "line 3: a jump is written [[id|label]]"},
+        {"@title T\n@topic a A\n説明 [[a|a]]\n",
+         "topic a: the jump to a follows double-byte text, which Wine's viewer would place on the wrong "
+         "words;"
+         " put jumps before any kanji or kana of their topic"},
+    };
+    for (const auto& c : kCases) {
+        Document doc;
+        std::string error;
+        std::vector<uint8_t> file;
+        const bool written =
+            ParseHelpSource(c.source, &doc, &error) &&
+            ConvertTexts(&doc, [&](std::string* text) { return Utf8ToCp932(text, &error); }) &&
+            WriteHlp(doc, &file, &error);
+        EXPECT_FALSE(written) << c.source;
+        EXPECT_EQ(error, c.error) << c.source;
+    }
+    std::string text = "\xff", error;
+    EXPECT_FALSE(Utf8ToCp932(&text, &error));
+}
