@@ -174,7 +174,7 @@ std::vector<RECT> MonitorList() {
 NumberSymbols UserNumberSymbols() {
     auto read = [](LCTYPE type, const wchar_t* fallback) {
         wchar_t text[8] = {};
-        const int n = GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, type, text, 8);
+        const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 8);
         return n > 1 ? std::wstring(text) : std::wstring(fallback);
     };
     return {read(LOCALE_STHOUSAND, L","), read(LOCALE_SDECIMAL, L".")};

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <shlwapi.h>
+
 #include <vector>
 
 namespace rt {
@@ -61,7 +63,8 @@ bool DeleteSetting(const std::wstring& app, const std::wstring& section) {
     if (RegOpenKeyExW(HKEY_CURRENT_USER, appPath.c_str(), 0, KEY_ALL_ACCESS, &hkey) != ERROR_SUCCESS) {
         return false;
     }
-    const bool ok = RegDeleteTreeW(hkey, section.c_str()) == ERROR_SUCCESS;
+    // With whatever keys may lie below it; the shell's call does that on every Windows the program runs on.
+    const bool ok = SHDeleteKeyW(hkey, section.c_str()) == ERROR_SUCCESS;
     RegCloseKey(hkey);
     return ok;
 }
