@@ -167,14 +167,19 @@ void frmVLm1::meALL_Click() {
     ViewBatch_Raise();
     BatchRun run;
     rt::YieldPacer pacer;
+    rt::MdiBatch batch(*this);
     for (int32_t i = 1; i <= VL.RecordedCount; ++i) {
         if (i == 1 || pacer.Due()) {
+            batch.Flush();
             pacer.YieldNow();
             // The program may have been ended during the yield: then no further view, and no frame is read.
             if (Instance() != this) break;
         }
         if (VL.CancelRequest != 0) break;
+        batch.Hold();
         View_Open(i);
+        batch.Opened();
+        pacer.LookNext();
     }
 }
 

@@ -102,6 +102,7 @@ bool frmPGS::ShowAndYield() {
         vintrel::CompactProgressAt(VL.PicHeight, rowK_, rowY_, VL.RecordedCount);
     if (picFILL.WidthPx() != p.bar) picFILL.Move(0, 0, p.bar, 16);
     lblPercent.SetText(std::to_wstring(p.percent));
+    if (batch_) batch_->Flush();
     pacer_.YieldNow();
     // The program may have been ended during the yield: then the pass ends at once, reading no frame.
     return frmVLm1::Instance() != nullptr && VL.CancelRequest == 0;
@@ -117,16 +118,22 @@ void frmPGS::Compact_Run() {
     const vintrel::FrameGeometry geometry = {VL.PicWidth, VL.PicHeight, VL.BytesPerPixel};
     pacer_ = rt::YieldPacer();
     rowY_ = -1;
+    rt::MdiBatch batch(*main);
+    batch_ = &batch;
     const bool completed = vintrel::CompactPass(
         VL.RecordedCount, geometry,
         [](int32_t index, int32_t* bytes) -> const uint8_t* { return Frame_Block(index, bytes); },
         [this](int32_t k, int32_t y) { return AfterRow(k, y); },
-        [](int32_t k) {
+        [this, &batch](int32_t k) {
             frmVLm1* current = frmVLm1::Instance();
             if (!current) return false;
+            batch.Hold();
             current->View_Open(k);
+            batch.Opened();
+            pacer_.LookNext();
             return true;
         });
     // The last row's figures are shown however soon after the last yield the pass ended.
     if (completed && rowY_ >= 0) ShowAndYield();
+    batch_ = nullptr;
 }

@@ -40,6 +40,7 @@ class frmPGS : public rt::Form {
     bool ShowAndYield();
 
     rt::YieldPacer pacer_;
+    rt::MdiBatch* batch_ = nullptr;  // the views of the running pass
     int32_t rowK_ = 0;
     int32_t rowY_ = -1;  // -1 while no row was compared
 };

@@ -727,6 +727,37 @@ bool MdiForm::Unload(int mode) {
     return true;
 }
 
+void MdiBatch::Note(Form* child) {
+    if (child && child->hWnd()) repaint_.push_back(child->hWnd());
+}
+
+void MdiBatch::Hold() {
+    if (held_ || !frame_.MdiClient()) return;
+    held_ = frame_.MdiClient();
+    Note(frame_.ActiveForm());
+    SendMessageW(held_, WM_SETREDRAW, FALSE, 0);
+}
+
+void MdiBatch::Opened() {
+    if (held_) Note(frame_.ActiveForm());
+}
+
+void MdiBatch::Flush() {
+    if (!held_) return;
+    // The workspace may be gone with the program, ended during a message box of the batch.
+    if (IsWindow(held_)) {
+        SendMessageW(held_, WM_SETREDRAW, TRUE, 0);
+        for (HWND child : repaint_) {
+            if (IsWindow(child)) {
+                RedrawWindow(child, nullptr, nullptr,
+                             RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
+            }
+        }
+    }
+    held_ = nullptr;
+    repaint_.clear();
+}
+
 // MDI child
 
 HWND MdiChild::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {

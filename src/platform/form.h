@@ -241,6 +241,32 @@ class RedrawHold {
     HWND window_;
 };
 
+// Opens many MDI children between two yields without drawing each one again and again: the workspace's
+// redrawing is held while they open, and at the yield only the children opened meanwhile and the one that
+// was active before them are repainted. Otherwise each new child is drawn active, then inactive, and
+// painted where the next one covers it.
+class MdiBatch {
+  public:
+    explicit MdiBatch(MdiForm& frame) : frame_(frame) {}
+    ~MdiBatch() { Flush(); }
+    MdiBatch(const MdiBatch&) = delete;
+    MdiBatch& operator=(const MdiBatch&) = delete;
+
+    // Before a child opens.
+    void Hold();
+    // After it opened (it is the active child now).
+    void Opened();
+    // Lets the workspace redraw and repaints the children noted; before every yield.
+    void Flush();
+
+  private:
+    void Note(Form* child);
+
+    MdiForm& frame_;
+    HWND held_ = nullptr;
+    std::vector<HWND> repaint_;
+};
+
 // A window of the process that is never shown and outlives every form: the owner of the forms kept
 // out of the task bar, and the window every help request comes from.
 HWND HiddenOwner();

@@ -110,7 +110,7 @@ void DoEvents() {
     }
 }
 
-YieldPacer::YieldPacer(double sliceMs) : start_(PerformanceCounter()) {
+YieldPacer::YieldPacer(double sliceMs) : start_(PerformanceCounter()), lastLook_(start_) {
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
     slice_ = static_cast<int64_t>(static_cast<double>(frequency.QuadPart) * sliceMs / 1000);
@@ -118,19 +118,21 @@ YieldPacer::YieldPacer(double sliceMs) : start_(PerformanceCounter()) {
 
 bool YieldPacer::Due() {
     if (++steps_ < nextLook_) return false;
-    const int64_t elapsed = PerformanceCounter() - start_;
-    if (elapsed >= slice_) return true;
-    // Look again after about a tenth of the slice at the pace of the steps so far; a few thousand steps at
-    // most, so that a step that suddenly takes longer is not missed for long.
-    const int64_t perStep = std::max<int64_t>(elapsed / steps_, 1);
+    const int64_t now = PerformanceCounter();
+    if (now - start_ >= slice_) return true;
+    // Look again after about a tenth of the slice at the pace of the steps since the last look; a few
+    // thousand steps at most, so that steps that grow longer are not missed for long.
+    const int64_t perStep = std::max<int64_t>((now - lastLook_) / (steps_ - lookedAt_), 1);
+    lastLook_ = now;
+    lookedAt_ = steps_;
     nextLook_ = steps_ + static_cast<uint32_t>(std::clamp<int64_t>(slice_ / 10 / perStep, 1, 4096));
     return false;
 }
 
 void YieldPacer::YieldNow() {
     DoEvents();
-    start_ = PerformanceCounter();
-    steps_ = 0;
+    start_ = lastLook_ = PerformanceCounter();
+    steps_ = lookedAt_ = 0;
     nextLook_ = 1;
 }
 

@@ -54,15 +54,19 @@ class YieldPacer {
   public:
     explicit YieldPacer(double sliceMs = 12);
     // After a step: true when the loop should yield now. The clock is read only every few steps, as
-    // often as the steps taken so far suggest, since reading it costs more than a short step.
+    // often as the steps since the last look suggest, since reading it costs more than a short step.
     bool Due();
+    // After a step that may have taken long (a window opened): the next Due() reads the clock.
+    void LookNext() { nextLook_ = steps_ + 1; }
     // Processes every pending event and starts the next slice.
     void YieldNow();
 
   private:
     int64_t slice_;  // performance-counter units
     int64_t start_;
+    int64_t lastLook_;
     uint32_t steps_ = 0;
+    uint32_t lookedAt_ = 0;
     uint32_t nextLook_ = 1;
 };
 
