@@ -142,3 +142,34 @@ TEST_F(ViewTest, OpenAllIsRefusedWhenBusyStopsOnCancelOrAMaximisedViewAndEndsWit
     Command(IDM_mwDELETE);
     ExitDuring(IDM_meALL);
 }
+
+namespace {
+
+int g_viewsDrawn = 0;
+
+LRESULT CALLBACK CountViewsDrawn(int code, WPARAM wp, LPARAM lp) {
+    const auto* m = reinterpret_cast<const CWPSTRUCT*>(lp);
+    if (code == HC_ACTION && (m->message == WM_NCPAINT || m->message == WM_ERASEBKGND) &&
+        (GetWindowLongW(m->hwnd, GWL_EXSTYLE) & WS_EX_MDICHILD)) {
+        ++g_viewsDrawn;
+    }
+    return CallNextHookEx(nullptr, code, wp, lp);
+}
+
+}  // namespace
+
+TEST_F(ViewTest, CloseAllAndExitDrawNoViewOnTheWay) {
+    // Drawing each next view as the one before it goes makes closing many views cost the square of their
+    // number.
+    Recorded(std::vector<COLORREF>(20));
+    const HHOOK hook = SetWindowsHookExW(WH_CALLWNDPROC, &CountViewsDrawn, nullptr, GetCurrentThreadId());
+    for (const WORD command : {IDM_mwDELETE, IDM_mfEXIT}) {
+        Command(IDM_meALL);
+        harness::PumpPending();
+        g_viewsDrawn = 0;
+        Command(command);
+        EXPECT_EQ(g_viewsDrawn, 0) << command;
+        EXPECT_EQ(VL.OpenViewCount, 0);
+    }
+    UnhookWindowsHookEx(hook);
+}
