@@ -39,7 +39,6 @@ int main() {
     }
     VL.RecordedCount = kViews;
     std::printf("VINTREL views benchmark: frames of %dx%d\n", VL.PicWidth, VL.PicHeight);
-    OneViewOpenedMs(main, 3);  // warm-up
     const double f = OneViewOpenedMs(main, 20);
     const double open = OpenAll(main);
     const int opened = VL.OpenViewCount;

@@ -49,10 +49,10 @@ void DoEvents();
 
 // Paces the yields of a loop of many short steps: it yields once a slice of work time has passed since
 // its last yield, not after every step. Under Wine a look at an empty queue costs as much as thousands of
-// short steps, while a slice of about 12 ms keeps the windows as responsive as a user can tell.
+// short steps, while a slice of about 10 ms keeps the windows as responsive as a user can tell.
 class YieldPacer {
   public:
-    explicit YieldPacer(double sliceMs = 12);
+    explicit YieldPacer(double sliceMs = 10);
     // After a step: true when the loop should yield now. The clock is read only every few steps, as
     // often as the steps since the last look suggest, since reading it costs more than a short step.
     bool Due();
