@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "capture/capture_rules.h"
-
 #include "platform/form.h"
 #include "platform/picture_box.h"
 #include "platform/timer.h"
@@ -48,14 +47,14 @@ class frmVLc1 : public rt::Form {
     void FitToFrameSize();
     // Reads the cursor into CapturePoint and takes MaxLeft and MaxTop from the monitor it is on.
     void TakeCursorAnchor();
-    // The monitors of the desktop, read when a recording starts and when the display changes, so that a
+    // Reads the monitors of the desktop: when a recording starts and when the display changes, so that a
     // tick does not ask the window system for them again.
     void ReadMonitors();
-    std::vector<vintrel::MonitorBounds> monitors_;
     void EndRecording(const wchar_t* message);
     void EndPlayback();
     bool CancelSeen() const;
 
+    std::vector<vintrel::MonitorBounds> monitors_;
     // Drawing resources of one tick; valid only within it.
     HDC ScreenDC = nullptr;
     HDC MemoryDC = nullptr;

@@ -90,6 +90,7 @@ bool Frame_Alloc() {
 }
 
 bool Frame_RoomForView() {
+    // A view's image takes at most 4 bytes a pixel, whatever the display.
     int32_t image = 0;
     if (!vintrel::FrameBlockSize(VL.PicWidth, VL.PicHeight, 4, &image)) return false;
     return Obtainable(kViewFloorBytes + static_cast<SIZE_T>(image));
