@@ -2,6 +2,7 @@
 // close-all of them against open-all, and the exit command with thousands of views open.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "bench_views.h"
@@ -40,12 +41,17 @@ int main() {
     VL.RecordedCount = kViews;
     std::printf("VINTREL views benchmark: frames of %dx%d\n", VL.PicWidth, VL.PicHeight);
     const double f = OneViewOpenedMs(main, 20);
-    const double open = OpenAll(main);
-    const int opened = VL.OpenViewCount;
-    const double t0 = Now();
-    main.mwDELETE_Click();
-    rt::DoEvents();
-    const double close = Now() - t0;
+    // The better of two turns, like (f), so that a busy machine disturbs the figures less.
+    double open = 1e12, close = 1e12;
+    int opened = 0;
+    for (int turn = 0; turn < 2; ++turn) {
+        open = std::min(open, OpenAll(main));
+        opened = VL.OpenViewCount;
+        const double t0 = Now();
+        main.mwDELETE_Click();
+        rt::DoEvents();
+        close = std::min(close, Now() - t0);
+    }
     std::printf("%-52s %10.2f\n", "(f) one view opened, ms", f);
     std::printf("%-52s %10.0f  (%d views)\n", "open-all of 1000 views, ms", open, opened);
     std::printf("%-52s %10.2f\n", "open-all per view / (f)  (goal <= 1.5)", open / opened / f);
