@@ -98,10 +98,12 @@ bool frmPGS::AfterRow(int32_t k, int32_t y) {
 }
 
 bool frmPGS::ShowAndYield() {
-    const vintrel::CompactProgress p =
-        vintrel::CompactProgressAt(VL.PicHeight, rowK_, rowY_, VL.RecordedCount);
-    if (picFILL.WidthPx() != p.bar) picFILL.Move(0, 0, p.bar, 16);
-    lblPercent.SetText(std::to_wstring(p.percent));
+    if (rowY_ >= 0) {
+        const vintrel::CompactProgress p =
+            vintrel::CompactProgressAt(VL.PicHeight, rowK_, rowY_, VL.RecordedCount);
+        if (picFILL.WidthPx() != p.bar) picFILL.Move(0, 0, p.bar, 16);
+        lblPercent.SetText(std::to_wstring(p.percent));
+    }
     if (batch_) batch_->Flush();
     pacer_.YieldNow();
     // The program may have been ended during the yield: then the pass ends at once, reading no frame.
@@ -133,7 +135,8 @@ void frmPGS::Compact_Run() {
             pacer_.LookNext();
             return true;
         });
-    // The last row's figures are shown however soon after the last yield the pass ended.
-    if (completed && rowY_ >= 0) ShowAndYield();
+    // The pass ends with a yield however soon after the last one it ended, so that the last row's figures
+    // and the views it opened are shown before the dialog goes.
+    if (completed) ShowAndYield();
     batch_ = nullptr;
 }

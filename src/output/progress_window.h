@@ -35,8 +35,8 @@ class frmPGS : public rt::Form {
     // After row y of frame k: tells whether the pass goes on. The cancel flag is read after every row; the
     // display and the other windows get their turn once a slice of work has passed.
     bool AfterRow(int32_t k, int32_t y);
-    // Shows the progress at the last row compared (repainting only what changed), yields, and tells whether
-    // the pass goes on.
+    // Shows the progress at the last row compared, if any (repainting only what changed), yields, and tells
+    // whether the pass goes on.
     bool ShowAndYield();
 
     rt::YieldPacer pacer_;
