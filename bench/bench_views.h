@@ -10,10 +10,10 @@
 
 // Mean milliseconds of one View_Open of frame 1, its painting included (the yield after it), over `rounds`
 // views opened one after another with none closed in between, as the first views of a batch are; the best
-// of three such runs, so that a busy machine disturbs the figure less. Closing the views is not counted.
+// of five such runs, so that a busy machine disturbs the figure less. Closing the views is not counted.
 inline double OneViewOpenedMs(frmVLm1& main, int rounds) {
     double best = 1e9;
-    for (int turn = 0; turn < 3; ++turn) {
+    for (int turn = 0; turn < 5; ++turn) {
         double total = 0;
         for (int i = 0; i < rounds; ++i) {
             int32_t frame = 1;
