@@ -51,8 +51,11 @@ TEST_F(Journey, StartsCentredAndASecondStartBringsItBack) {
         [&] { return harness::ScreenPixel(centre.x, centre.y) == GetSysColor(COLOR_APPWORKSPACE); }, 5000));
     EXPECT_EQ(SelectedFace(L"Marlett"), L"Marlett");
 
+    const auto iconic = [this] { return IsIconic(main) != FALSE; };
     ClickFrame(HTMINBUTTON);
-    ASSERT_TRUE(harness::WaitUntil([this] { return IsIconic(main) != FALSE; }, 5000));
+    // A press the display loses under load is pressed again, as a user would.
+    if (!harness::WaitUntil(iconic, 3000)) ClickFrame(HTMINBUTTON);
+    ASSERT_TRUE(harness::WaitUntil(iconic, 5000));
     auto second = harness::Launch(harness::ExeDir() + L"\\vintrel.exe");
     ASSERT_NE(second, nullptr);
     ASSERT_TRUE(second->WaitExit(20000));

@@ -443,7 +443,9 @@ void SendMouse(int x, int y, DWORD button) {
 }  // namespace
 
 void ClickAt(int x, int y) {
-    SendMouse(x, y, 0);
+    // The pointer settles first: a late motion from an earlier move, arriving between press and
+    // release, would drop the click as the window system's button tracking sees it leave.
+    SetCursorStable(x, y);
     SendMouse(x, y, MOUSEEVENTF_LEFTDOWN);
     SendMouse(x, y, MOUSEEVENTF_LEFTUP);
 }
