@@ -14,8 +14,8 @@ const wchar_t* PictureClass(WNDPROC proc) {
     if (!registered) {
         WNDCLASSEXW wc = {};
         wc.cbSize = sizeof(wc);
-        // An own device context keeps the window surface stable between calls, like a control's hDC.
-        wc.style = CS_OWNDC;
+        // No device context of its own: the window system keeps every window's own context up to date
+        // whenever any window moves, a cost that grows with the number of frame views open.
         wc.lpfnWndProc = proc;
         wc.hInstance = GetModuleHandleW(nullptr);
         wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -34,6 +34,7 @@ PictureBox::PictureBox(Form& owner) : backColor_(GetSysColor(COLOR_BTNFACE)) {
 
 PictureBox::~PictureBox() {
     ReleaseImage();
+    ReleaseWindowDC();
     if (hwnd_) {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
@@ -46,14 +47,18 @@ void PictureBox::Attach(HWND form) {
                             width_, height_, form, ChildId(), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) throw RuntimeError(kErrOutOfMemory);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    windowDC_ = GetDC(hwnd_);
     ResizeImage();
 }
 
 void PictureBox::Detach() {
     ReleaseImage();
+    ReleaseWindowDC();
     // The child window goes with its form.
     hwnd_ = nullptr;
+}
+
+void PictureBox::ReleaseWindowDC() {
+    if (windowDC_ && hwnd_) ReleaseDC(hwnd_, windowDC_);
     windowDC_ = nullptr;
 }
 
@@ -79,12 +84,15 @@ void PictureBox::Erase(HDC dc) const {
 
 void PictureBox::ResizeImage() {
     // A box that never keeps a persistent image (a progress bar) makes none, however often it is moved.
-    if (!windowDC_ || (!autoRedraw_ && !imageDC_)) return;
+    if (!hwnd_ || (!autoRedraw_ && !imageDC_)) return;
     const int w = std::max(1, width_);
     const int h = std::max(1, height_);
     if (image_ && imageWidth_ == w && imageHeight_ == h) return;
-    HDC dc = CreateCompatibleDC(windowDC_);
-    HBITMAP bmp = CreateCompatibleBitmap(windowDC_, w, h);
+    // The image takes the display's format, which is the window's.
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
+    ReleaseDC(nullptr, screen);
     HGDIOBJ old = SelectObject(dc, bmp);
     Erase(dc);
     if (imageDC_) BitBlt(dc, 0, 0, imageWidth_, imageHeight_, imageDC_, 0, 0, SRCCOPY);
@@ -115,8 +123,11 @@ bool PictureBox::ReadImage(DibPixels* out) const {
     return read;
 }
 
-HDC PictureBox::hDC() const {
-    return autoRedraw_ ? imageDC_ : windowDC_;
+HDC PictureBox::hDC() {
+    if (autoRedraw_) return imageDC_;
+    // Drawing straight to the window: its context is taken once and kept while the window lives.
+    if (!windowDC_ && hwnd_) windowDC_ = GetDC(hwnd_);
+    return windowDC_;
 }
 
 void PictureBox::SetAutoRedraw(bool on) {

@@ -1,6 +1,6 @@
 // A borderless picture box inside a form. With a persistent image (AutoRedraw) its drawing surface
 // is an off-screen bitmap of its size that repaints the box and is the image that save and print
-// take; without, the surface is the window's own device context.
+// take; without, the surface is the window's device context.
 #pragma once
 
 #include <windows.h>
@@ -22,7 +22,7 @@ class PictureBox : public Control {
     int HeightPx() const { return height_; }
 
     // The drawing surface: the persistent image while AutoRedraw is on, the window otherwise.
-    HDC hDC() const;
+    HDC hDC();
     bool AutoRedraw() const { return autoRedraw_; }
     void SetAutoRedraw(bool on);
     // Setting the background colour erases the picture, the persistent image included.
@@ -45,6 +45,7 @@ class PictureBox : public Control {
     void ResizeImage();
     void Erase(HDC dc) const;
     void ReleaseImage();
+    void ReleaseWindowDC();
 
     HWND hwnd_ = nullptr;
     HDC windowDC_ = nullptr;
