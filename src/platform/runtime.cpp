@@ -51,11 +51,19 @@ bool ShownTopmostForm() {
     return found;
 }
 
-int LogicalDpi(int index) {
+int ReadLogicalDpi(int index) {
     HDC dc = GetDC(nullptr);
     int dpi = GetDeviceCaps(dc, index);
     ReleaseDC(nullptr, dc);
     return dpi > 0 ? dpi : 96;
+}
+
+// The program's logical resolution is fixed for its lifetime; asking the display for it at every
+// conversion cost a few round trips to the window system for each control and view.
+int LogicalDpi(int index) {
+    static const int x = ReadLogicalDpi(LOGPIXELSX);
+    static const int y = ReadLogicalDpi(LOGPIXELSY);
+    return index == LOGPIXELSX ? x : y;
 }
 
 int Scale(int value, int num, int den) {
