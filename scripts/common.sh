@@ -9,15 +9,18 @@ PACKAGES=(cmake ninja-build g++ libgtest-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 fonts-wine xvfb x11-utils fonts-ipafont-gothic locales imagemagick
           cups printer-driver-cups-pdf poppler-utils zip)
+# The 32-bit side of Wine, and the CUPS client its printing needs, for the i686 build (the product).
+PACKAGES_I386=(wine32:i386 libcups2:i386)
 
 ensure_packages() {
     local missing=()
-    for p in "${PACKAGES[@]}"; do
+    for p in "${PACKAGES[@]}" "${PACKAGES_I386[@]}"; do
         dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
     done
     if ((${#missing[@]})); then
         echo "Installing: ${missing[*]}"
         export DEBIAN_FRONTEND=noninteractive
+        dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
         apt-get update -qq
         apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
     fi
