@@ -132,11 +132,33 @@ EOF
     /usr/sbin/cupsd -f -c "$SPOOL_DIR/cupsd.conf" -s "$SPOOL_DIR/cups-files.conf" >/dev/null 2>&1 &
     CUPSD_PID=$!
     export CUPS_SERVER="$SPOOL_DIR/cups.sock"
-    for _ in $(seq 1 100); do lpstat -r >/dev/null 2>&1 && break; sleep 0.1; done
-    lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd 2>/dev/null
-    lpadmin -d PDF
+    # lpstat -r exits 0 also when no scheduler answers: only its words tell that cupsd listens.
+    local deadline=$((SECONDS + 60)) error
+    until [ "$(LC_ALL=C lpstat -r 2>/dev/null)" = "scheduler is running" ]; do
+        if ! kill -0 "$CUPSD_PID" 2>/dev/null || [ "$SECONDS" -ge "$deadline" ]; then
+            echo "The test print spooler did not start:" >&2
+            tail -n 5 "$SPOOL_DIR/log/error_log" >&2 2>/dev/null
+            return 1
+        fi
+        sleep 0.2
+    done
+    until error=$(make_test_printer 2>&1); do
+        if [ "$SECONDS" -ge "$deadline" ]; then
+            echo "The test printer PDF could not be made: $error" >&2
+            return 1
+        fi
+        sleep 0.5
+    done
     VINTREL_PDF_DIR="$(getent passwd "$(id -un)" | cut -d: -f6)/PDF"
     export VINTREL_PDF_DIR
+}
+
+# The default printer "PDF", there once the scheduler lists it as the default.
+make_test_printer() {
+    lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd && lpadmin -d PDF || return 1
+    local default
+    default=$(LC_ALL=C lpstat -d 2>&1)
+    [ "$default" = "system default destination: PDF" ] || { echo "$default"; return 1; }
 }
 
 stop_spooler() {
