@@ -21,7 +21,7 @@ const char kSource[] =
     "録画のしかたは左です。\n"
     "@topic rec 録画\n"
     "## 開始\n"
-    "開始キーを押します。\n"
+    "開始キーを<br>押します。\n"
     "@topic keys キー\n"
     "F1 でヘルプ。\n"
     "@topic long Long\n";
@@ -38,8 +38,16 @@ std::string Cp932(std::string text) {
     return text;
 }
 
-// Reads a help file back the way Wine's viewer does: internal files through the directory, the topics by
-// following the TOPICLINKs, each paragraph's strings and jumps, and the TOPICOFFSET of every topic.
+constexpr uint32_t kNone = 0xFFFFFFFF;
+
+// Reads a help file back as the public description of the format (helpfile.txt of helpdeco) tells a
+// reader to, checking on the way what it says a help compiler writes: the internal files through the
+// directory; the topic blocks, each opened by the last TOPICLINK begun before it, its first TOPICLINK
+// and the last topic header begun before it; the TOPICLINKs from TOPICPOS 12 along NextBlock, each
+// pointing back to the one before and as long as its two data parts, the last one with NextBlock -1
+// and nothing to use; each topic header's browse pointers, number, scrolling region and next topic
+// header; each paragraph's strings and jumps, and the TOPICOFFSET of every topic. TOPICPOS counts
+// 0x4000 per block, as the help compilers and helpdeco do.
 struct ReadBack {
     explicit ReadBack(const std::vector<uint8_t>& file) : hlp(file) {
         EXPECT_EQ(U32(hlp, 0), 0x00035F3Fu);
@@ -47,18 +55,38 @@ struct ReadBack {
         for (const auto& [name, at] : Leaves(U32(hlp, 4), true)) files[name] = at;
         // The topic blocks without their headers, as one stream.
         const size_t topic = files.at("|TOPIC");
-        for (size_t block = 0; block < (U32(hlp, topic + 4)) / 4096; ++block) {
+        const size_t blocks = (U32(hlp, topic + 4) + 4095) / 4096;
+        for (size_t block = 0; block < blocks; ++block) {
             const auto start = hlp.begin() + static_cast<long>(topic + 9 + block * 4096);
             stream.insert(stream.end(), start + 12, start + 4096);
         }
+        std::vector<uint32_t> lastLink(blocks, kNone), firstLink(blocks, kNone), lastHeader(blocks, 0);
+        std::vector<std::vector<uint32_t>>
+            headers;  // of each topic: its TOPICPOS, the next one's, its fields
         size_t lastBlock = SIZE_MAX, count = 0;
-        for (uint32_t pos = 12; pos != 0xFFFFFFFF; pos = U32(stream, At(pos) + 12)) {
+        uint32_t previous = kNone;
+        for (uint32_t pos = 12;; previous = pos, pos = U32(stream, At(pos) + 12)) {
             const size_t at = At(pos), data1 = at + 21, data2 = at + U32(stream, at + 16);
-            if ((pos - 12) >> 14 != lastBlock) count = 0, lastBlock = (pos - 12) >> 14;
+            const size_t block = (pos - 12) >> 14;
+            EXPECT_EQ(U32(stream, at + 8), previous);
+            EXPECT_EQ(U32(stream, at), U32(stream, at + 16) + U32(stream, at + 4));
+            if (block != lastBlock) count = 0, lastBlock = block, firstLink[block] = pos;
+            for (size_t b = block + 1; b < blocks; ++b) {
+                lastLink[b] = pos;
+                if (stream[at + 20] == 2) lastHeader[b] = pos;
+            }
+            if (!headers.empty() && headers.back()[1] == 0) headers.back()[1] = pos;
             const std::string text(stream.begin() + static_cast<long>(data2),
                                    stream.begin() + static_cast<long>(data2 + U32(stream, at + 4)));
+            if (U32(stream, at + 12) == kNone) {
+                lastText = text;
+                lastType = stream[at + 20];
+                break;
+            }
             if (stream[at + 20] == 2) {
-                topics.push_back({text, static_cast<uint32_t>(lastBlock * 0x8000 + count), {}, {}});
+                topics.push_back({text, static_cast<uint32_t>(block * 0x8000 + count), {}, {}});
+                headers.push_back({pos, 0});
+                for (size_t f = 0; f < 7; ++f) headers.back().push_back(U32(stream, data1 + 4 * f));
                 continue;
             }
             size_t f = data1 + (stream[data1] & 1 ? 4 : 2);  // TopicSize
@@ -76,9 +104,26 @@ struct ReadBack {
                 shown += std::string(reinterpret_cast<const char*>(&stream[s]));
                 s += std::string(reinterpret_cast<const char*>(&stream[s])).size() + 1;
                 if (stream[f] == 0xE3) topics.back().jumps.push_back(U32(stream, f + 1));
-                if (stream[f] == 0x82) shown += "\n";
+                if (stream[f] == 0x81 || stream[f] == 0x82) shown += "\n";
             }
             topics.back().text += shown;
+        }
+        for (size_t b = 0; b < blocks; ++b) {
+            const size_t header = topic + 9 + b * 4096;
+            EXPECT_EQ(U32(hlp, header), lastLink[b]) << b;
+            EXPECT_EQ(U32(hlp, header + 4), firstLink[b]) << b;
+            EXPECT_EQ(U32(hlp, header + 8), lastHeader[b]) << b;
+        }
+        // BlockSize aside, whose meaning the description leaves open: browse back and forth, the topic's
+        // number, no non-scrolling region, the scrolling region after the header, the next topic header.
+        for (size_t t = 0; t < headers.size(); ++t) {
+            const bool last = t + 1 == headers.size();
+            EXPECT_EQ(headers[t][3], t > 0 ? topics[t - 1].offset : kNone) << t;
+            EXPECT_EQ(headers[t][4], last ? kNone : topics[t + 1].offset) << t;
+            EXPECT_EQ(headers[t][5], t) << t;
+            EXPECT_EQ(headers[t][6], kNone) << t;
+            EXPECT_EQ(headers[t][7], headers[t][1]) << t;
+            EXPECT_EQ(headers[t][8], last ? kNone : headers[t + 1][0]) << t;
         }
     }
     // The leaf entries (a string or a 4-byte number as the key, then a 4-byte value) of a one-page B+ tree.
@@ -109,6 +154,8 @@ struct ReadBack {
     std::map<std::string, size_t> files;
     std::vector<uint8_t> stream;
     std::vector<Topic> topics;
+    std::string lastText;  // of the last TOPICLINK
+    unsigned lastType = 0;
 };
 
 }  // namespace
@@ -121,6 +168,7 @@ TEST(HelpGenerator, WritesAHelpFileThatReadsBackTopicByTopic) {
         << error;
     const std::string html = WriteHtml(doc);
     EXPECT_NE(html.find("<a href=\"#rec\">ｷｬﾌﾟﾁｬｰ</a>"), std::string::npos);
+    EXPECT_NE(html.find("<p>開始キーを<br>押します。</p>"), std::string::npos);
     ASSERT_TRUE(ConvertTexts(&doc, [&](std::string* text) { return Utf8ToCp932(text, &error); }));
     std::vector<uint8_t> file;
     ASSERT_TRUE(WriteHlp(doc, &file, &error)) << error;
@@ -146,10 +194,13 @@ TEST(HelpGenerator, WritesAHelpFileThatReadsBackTopicByTopic) {
     EXPECT_EQ(static_cast<uint8_t>(records[11].at(0)), 128);
     EXPECT_EQ(records[6].substr(21, 15), Cp932("VINTREL ヘルプ") + '\0');
 
-    // The topics in order with their texts, the contents topic's jumps by hash.
-    ASSERT_EQ(back.topics.size(), 6u);  // and the closing topic header
+    // The topics in order with their texts, the contents topic's jumps by hash; the last TOPICLINK an
+    // empty paragraph, not a topic.
+    ASSERT_EQ(back.topics.size(), 5u);
+    EXPECT_EQ(back.lastType, 0x20u);
+    EXPECT_EQ(back.lastText, std::string(3, '\0'));
     EXPECT_EQ(back.topics[1].title, Cp932("録画"));
-    EXPECT_EQ(back.topics[1].text, Cp932("録画\n開始\n開始キーを押します。\n"));
+    EXPECT_EQ(back.topics[1].text, Cp932("録画\n開始\n開始キーを\n押します。\n"));
     EXPECT_EQ(back.topics[0].text, Cp932("VINTREL ﾍﾙﾌﾟ\n･ ｷｬﾌﾟﾁｬｰ and ｷｰ\n録画のしかたは左です。\n"));
     EXPECT_EQ(back.topics[0].jumps, (std::vector<uint32_t>{ContextHash("rec"), ContextHash("keys")}));
     EXPECT_EQ(ContextHash("rec"), (34u * 43 + 21) * 43 + 19);
