@@ -1,6 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <string>
 #include <vector>
@@ -246,4 +250,58 @@ TEST(HelpGenerator, RefusesWhatItCannotWriteRightly) {
     }
     std::string text = "\xff", error;
     EXPECT_FALSE(Utf8ToCp932(&text, &error));
+}
+
+// Every message the help quotes (a heading of its message list, or a sentence in 「」) is a text the
+// program shows, line breaks included: the boxes break a line with a carriage return, and "…" stands
+// for the path the program puts there. The program's texts are its wide string literals.
+TEST(HelpGenerator, QuotesOnlyMessagesTheProgramShows) {
+    const std::string root = VINTREL_SOURCE_DIR;
+    std::string literals = std::string(1, '\0');  // each literal followed by a NUL
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root + "/src")) {
+        if (!entry.is_regular_file()) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string code{std::istreambuf_iterator<char>(in), {}};
+        for (size_t at = code.find("L\""); at != std::string::npos; at = code.find("L\"", at)) {
+            for (at += 2; at < code.size() && code[at] != '"'; ++at) {
+                // Of the escapes only \r matters here; any other stands for its character.
+                if (code[at] == '\\') ++at;
+                literals += code[at - 1] == '\\' && code[at] == 'r' ? '\r' : code[at];
+            }
+            literals += '\0';
+        }
+    }
+    std::ifstream in(root + "/res/help/vintrel_help.txt", std::ios::binary);
+    Document doc;
+    std::string error;
+    ASSERT_TRUE(ParseHelpSource(std::string{std::istreambuf_iterator<char>(in), {}}, &doc, &error)) << error;
+    const std::string open = "「", close = "」", path = "…";
+    int quoted = 0;
+    for (const Topic& topic : doc.topics) {
+        for (const Block& block : topic.blocks) {
+            std::string text;
+            for (const Span& span : block.spans) text += span.text;
+            std::replace(text.begin(), text.end(), '\n', '\r');
+            std::vector<std::string> quotes;
+            if (topic.id == "messages" && block.kind == BlockKind::kHeading) quotes.push_back(text);
+            for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
+                quotes.push_back(text.substr(at + open.size(), text.find(close, at) - at - open.size()));
+            }
+            for (std::string quote : quotes) {
+                if (quote.find("。") == std::string::npos && quote.find("？") == std::string::npos &&
+                    quote.find('!') == std::string::npos) {
+                    continue;  // a name, not a message
+                }
+                ++quoted;
+                // Whole literals, or their beginning or end beside the path.
+                quote = (quote.rfind(path, 0) == 0 ? quote.substr(path.size()) : '\0' + quote);
+                const size_t end = quote.rfind(path);
+                quote = end != std::string::npos && end + path.size() == quote.size() ? quote.substr(0, end)
+                                                                                      : quote + '\0';
+                quote.erase(0, quote.find_first_not_of(' '));
+                EXPECT_NE(literals.find(quote), std::string::npos) << topic.id << ": " << quote;
+            }
+        }
+    }
+    EXPECT_GT(quoted, 30);
 }
