@@ -6,6 +6,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -44,14 +45,11 @@ std::string Cp932(std::string text) {
 
 constexpr uint32_t kNone = 0xFFFFFFFF;
 
-// Reads a help file back as the public description of the format (helpfile.txt of helpdeco) tells a
-// reader to, checking on the way what it says a help compiler writes: the internal files through the
-// directory; the topic blocks, each opened by the last TOPICLINK begun before it, its first TOPICLINK
-// and the last topic header begun before it; the TOPICLINKs from TOPICPOS 12 along NextBlock, each
-// pointing back to the one before and as long as its two data parts, the last one with NextBlock -1
-// and nothing to use; each topic header's browse pointers, number, scrolling region and next topic
-// header; each paragraph's strings and jumps, and the TOPICOFFSET of every topic. TOPICPOS counts
-// 0x4000 per block, as the help compilers and helpdeco do.
+// Reads a help file back as the format's public description (helpdeco's helpfile.txt) tells a reader
+// to, and checks what it says a help compiler writes: block headers; TOPICLINKs from TOPICPOS 12 along
+// NextBlock, each pointing back and as long as its data, the last one (NextBlock -1) left unused; topic
+// headers with their browse pointers, number, regions and next header; paragraphs' strings and jumps,
+// every topic's TOPICOFFSET. TOPICPOS counts 0x4000 per block, as the compilers and helpdeco do.
 struct ReadBack {
     explicit ReadBack(const std::vector<uint8_t>& file) : hlp(file) {
         EXPECT_EQ(U32(hlp, 0), 0x00035F3Fu);
@@ -65,8 +63,7 @@ struct ReadBack {
             stream.insert(stream.end(), start + 12, start + 4096);
         }
         std::vector<uint32_t> lastLink(blocks, kNone), firstLink(blocks, kNone), lastHeader(blocks, 0);
-        std::vector<std::vector<uint32_t>>
-            headers;  // of each topic: its TOPICPOS, the next one's, its fields
+        std::vector<std::vector<uint32_t>> headers;  // TOPICPOS, the next TOPICPOS, the header's fields
         size_t lastBlock = SIZE_MAX, count = 0;
         uint32_t previous = kNone;
         for (uint32_t pos = 12;; previous = pos, pos = U32(stream, At(pos) + 12)) {
@@ -83,8 +80,8 @@ struct ReadBack {
             const std::string text(stream.begin() + static_cast<long>(data2),
                                    stream.begin() + static_cast<long>(data2 + U32(stream, at + 4)));
             if (U32(stream, at + 12) == kNone) {
-                lastText = text;
-                lastType = stream[at + 20];
+                EXPECT_NE(stream[at + 20], 2) << "a topic header last";
+                EXPECT_EQ(text.find_first_not_of('\0'), std::string::npos) << "text in the last TOPICLINK";
                 break;
             }
             if (stream[at + 20] == 2) {
@@ -112,22 +109,17 @@ struct ReadBack {
             }
             topics.back().text += shown;
         }
-        for (size_t b = 0; b < blocks; ++b) {
-            const size_t header = topic + 9 + b * 4096;
-            EXPECT_EQ(U32(hlp, header), lastLink[b]) << b;
-            EXPECT_EQ(U32(hlp, header + 4), firstLink[b]) << b;
-            EXPECT_EQ(U32(hlp, header + 8), lastHeader[b]) << b;
+        for (size_t b = 0, at = topic + 9; b < blocks; ++b, at += 4096) {
+            EXPECT_EQ((std::vector<uint32_t>{U32(hlp, at), U32(hlp, at + 4), U32(hlp, at + 8)}),
+                      (std::vector<uint32_t>{lastLink[b], firstLink[b], lastHeader[b]}));
         }
-        // BlockSize aside, whose meaning the description leaves open: browse back and forth, the topic's
-        // number, no non-scrolling region, the scrolling region after the header, the next topic header.
+        // BlockSize aside, whose meaning the description leaves open.
         for (size_t t = 0; t < headers.size(); ++t) {
             const bool last = t + 1 == headers.size();
-            EXPECT_EQ(headers[t][3], t > 0 ? topics[t - 1].offset : kNone) << t;
-            EXPECT_EQ(headers[t][4], last ? kNone : topics[t + 1].offset) << t;
-            EXPECT_EQ(headers[t][5], t) << t;
-            EXPECT_EQ(headers[t][6], kNone) << t;
-            EXPECT_EQ(headers[t][7], headers[t][1]) << t;
-            EXPECT_EQ(headers[t][8], last ? kNone : headers[t + 1][0]) << t;
+            EXPECT_EQ(std::vector<uint32_t>(headers[t].begin() + 3, headers[t].end()),
+                      (std::vector<uint32_t>{t > 0 ? topics[t - 1].offset : kNone,
+                                             last ? kNone : topics[t + 1].offset, static_cast<uint32_t>(t),
+                                             kNone, headers[t][1], last ? kNone : headers[t + 1][0]}));
         }
     }
     // The leaf entries (a string or a 4-byte number as the key, then a 4-byte value) of a one-page B+ tree.
@@ -158,8 +150,6 @@ struct ReadBack {
     std::map<std::string, size_t> files;
     std::vector<uint8_t> stream;
     std::vector<Topic> topics;
-    std::string lastText;  // of the last TOPICLINK
-    unsigned lastType = 0;
 };
 
 }  // namespace
@@ -198,11 +188,8 @@ TEST(HelpGenerator, WritesAHelpFileThatReadsBackTopicByTopic) {
     EXPECT_EQ(static_cast<uint8_t>(records[11].at(0)), 128);
     EXPECT_EQ(records[6].substr(21, 15), Cp932("VINTREL ヘルプ") + '\0');
 
-    // The topics in order with their texts, the contents topic's jumps by hash; the last TOPICLINK an
-    // empty paragraph, not a topic.
+    // The topics in order with their texts, the contents topic's jumps by hash.
     ASSERT_EQ(back.topics.size(), 5u);
-    EXPECT_EQ(back.lastType, 0x20u);
-    EXPECT_EQ(back.lastText, std::string(3, '\0'));
     EXPECT_EQ(back.topics[1].title, Cp932("録画"));
     EXPECT_EQ(back.topics[1].text, Cp932("録画\n開始\n開始キーを\n押します。\n"));
     EXPECT_EQ(back.topics[0].text, Cp932("VINTREL ﾍﾙﾌﾟ\n･ ｷｬﾌﾟﾁｬｰ and ｷｰ\n録画のしかたは左です。\n"));
@@ -258,17 +245,13 @@ TEST(HelpGenerator, RefusesWhatItCannotWriteRightly) {
 TEST(HelpGenerator, QuotesOnlyMessagesTheProgramShows) {
     const std::string root = VINTREL_SOURCE_DIR;
     std::string literals = std::string(1, '\0');  // each literal followed by a NUL
+    const std::regex literal(R"re(L"((\\.|[^"\\])*)")re"), cr(R"(\\r)");
     for (const auto& entry : std::filesystem::recursive_directory_iterator(root + "/src")) {
-        if (!entry.is_regular_file()) continue;
         std::ifstream in(entry.path(), std::ios::binary);
-        const std::string code{std::istreambuf_iterator<char>(in), {}};
-        for (size_t at = code.find("L\""); at != std::string::npos; at = code.find("L\"", at)) {
-            for (at += 2; at < code.size() && code[at] != '"'; ++at) {
-                // Of the escapes only \r matters here; any other stands for its character.
-                if (code[at] == '\\') ++at;
-                literals += code[at - 1] == '\\' && code[at] == 'r' ? '\r' : code[at];
-            }
-            literals += '\0';
+        const std::string code =
+            entry.is_regular_file() ? std::string{std::istreambuf_iterator<char>(in), {}} : "";
+        for (std::sregex_iterator m(code.begin(), code.end(), literal), end; m != end; ++m) {
+            literals += std::regex_replace(m->str(1), cr, "\r") + '\0';
         }
     }
     std::ifstream in(root + "/res/help/vintrel_help.txt", std::ios::binary);
@@ -293,12 +276,12 @@ TEST(HelpGenerator, QuotesOnlyMessagesTheProgramShows) {
                     continue;  // a name, not a message
                 }
                 ++quoted;
-                // Whole literals, or their beginning or end beside the path.
-                quote = (quote.rfind(path, 0) == 0 ? quote.substr(path.size()) : '\0' + quote);
-                const size_t end = quote.rfind(path);
-                quote = end != std::string::npos && end + path.size() == quote.size() ? quote.substr(0, end)
-                                                                                      : quote + '\0';
-                quote.erase(0, quote.find_first_not_of(' '));
+                // A whole literal, open on the side of the path.
+                quote = '\0' + quote + '\0';
+                for (const std::string& side : {'\0' + path, path + '\0'}) {
+                    if (const size_t at = quote.find(side); at != std::string::npos)
+                        quote.erase(at, side.size());
+                }
                 EXPECT_NE(literals.find(quote), std::string::npos) << topic.id << ": " << quote;
             }
         }
