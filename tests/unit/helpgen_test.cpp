@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -21,7 +26,7 @@ const char kSource[] =
     "録画のしかたは左です。\n"
     "@topic rec 録画\n"
     "## 開始\n"
-    "開始キーを押します。\n"
+    "開始キーを<br>押します。\n"
     "@topic keys キー\n"
     "F1 でヘルプ。\n"
     "@topic long Long\n";
@@ -38,8 +43,13 @@ std::string Cp932(std::string text) {
     return text;
 }
 
-// Reads a help file back the way Wine's viewer does: internal files through the directory, the topics by
-// following the TOPICLINKs, each paragraph's strings and jumps, and the TOPICOFFSET of every topic.
+constexpr uint32_t kNone = 0xFFFFFFFF;
+
+// Reads a help file back as the format's public description (helpdeco's helpfile.txt) tells a reader
+// to, and checks what it says a help compiler writes: block headers; TOPICLINKs from TOPICPOS 12 along
+// NextBlock, each pointing back and as long as its data, the last one (NextBlock -1) left unused; topic
+// headers with their browse pointers, number, regions and next header; paragraphs' strings and jumps,
+// every topic's TOPICOFFSET. TOPICPOS counts 0x4000 per block, as the compilers and helpdeco do.
 struct ReadBack {
     explicit ReadBack(const std::vector<uint8_t>& file) : hlp(file) {
         EXPECT_EQ(U32(hlp, 0), 0x00035F3Fu);
@@ -47,18 +57,37 @@ struct ReadBack {
         for (const auto& [name, at] : Leaves(U32(hlp, 4), true)) files[name] = at;
         // The topic blocks without their headers, as one stream.
         const size_t topic = files.at("|TOPIC");
-        for (size_t block = 0; block < (U32(hlp, topic + 4)) / 4096; ++block) {
+        const size_t blocks = (U32(hlp, topic + 4) + 4095) / 4096;
+        for (size_t block = 0; block < blocks; ++block) {
             const auto start = hlp.begin() + static_cast<long>(topic + 9 + block * 4096);
             stream.insert(stream.end(), start + 12, start + 4096);
         }
+        std::vector<uint32_t> lastLink(blocks, kNone), firstLink(blocks, kNone), lastHeader(blocks, 0);
+        std::vector<std::vector<uint32_t>> headers;  // TOPICPOS, the next TOPICPOS, the header's fields
         size_t lastBlock = SIZE_MAX, count = 0;
-        for (uint32_t pos = 12; pos != 0xFFFFFFFF; pos = U32(stream, At(pos) + 12)) {
+        uint32_t previous = kNone;
+        for (uint32_t pos = 12;; previous = pos, pos = U32(stream, At(pos) + 12)) {
             const size_t at = At(pos), data1 = at + 21, data2 = at + U32(stream, at + 16);
-            if ((pos - 12) >> 14 != lastBlock) count = 0, lastBlock = (pos - 12) >> 14;
+            const size_t block = (pos - 12) >> 14;
+            EXPECT_EQ(U32(stream, at + 8), previous);
+            EXPECT_EQ(U32(stream, at), U32(stream, at + 16) + U32(stream, at + 4));
+            if (block != lastBlock) count = 0, lastBlock = block, firstLink[block] = pos;
+            for (size_t b = block + 1; b < blocks; ++b) {
+                lastLink[b] = pos;
+                if (stream[at + 20] == 2) lastHeader[b] = pos;
+            }
+            if (!headers.empty() && headers.back()[1] == 0) headers.back()[1] = pos;
             const std::string text(stream.begin() + static_cast<long>(data2),
                                    stream.begin() + static_cast<long>(data2 + U32(stream, at + 4)));
+            if (U32(stream, at + 12) == kNone) {
+                EXPECT_NE(stream[at + 20], 2) << "a topic header last";
+                EXPECT_EQ(text.find_first_not_of('\0'), std::string::npos) << "text in the last TOPICLINK";
+                break;
+            }
             if (stream[at + 20] == 2) {
-                topics.push_back({text, static_cast<uint32_t>(lastBlock * 0x8000 + count), {}, {}});
+                topics.push_back({text, static_cast<uint32_t>(block * 0x8000 + count), {}, {}});
+                headers.push_back({pos, 0});
+                for (size_t f = 0; f < 7; ++f) headers.back().push_back(U32(stream, data1 + 4 * f));
                 continue;
             }
             size_t f = data1 + (stream[data1] & 1 ? 4 : 2);  // TopicSize
@@ -76,9 +105,21 @@ struct ReadBack {
                 shown += std::string(reinterpret_cast<const char*>(&stream[s]));
                 s += std::string(reinterpret_cast<const char*>(&stream[s])).size() + 1;
                 if (stream[f] == 0xE3) topics.back().jumps.push_back(U32(stream, f + 1));
-                if (stream[f] == 0x82) shown += "\n";
+                if (stream[f] == 0x81 || stream[f] == 0x82) shown += "\n";
             }
             topics.back().text += shown;
+        }
+        for (size_t b = 0, at = topic + 9; b < blocks; ++b, at += 4096) {
+            EXPECT_EQ((std::vector<uint32_t>{U32(hlp, at), U32(hlp, at + 4), U32(hlp, at + 8)}),
+                      (std::vector<uint32_t>{lastLink[b], firstLink[b], lastHeader[b]}));
+        }
+        // BlockSize aside, whose meaning the description leaves open.
+        for (size_t t = 0; t < headers.size(); ++t) {
+            const bool last = t + 1 == headers.size();
+            EXPECT_EQ(std::vector<uint32_t>(headers[t].begin() + 3, headers[t].end()),
+                      (std::vector<uint32_t>{t > 0 ? topics[t - 1].offset : kNone,
+                                             last ? kNone : topics[t + 1].offset, static_cast<uint32_t>(t),
+                                             kNone, headers[t][1], last ? kNone : headers[t + 1][0]}));
         }
     }
     // The leaf entries (a string or a 4-byte number as the key, then a 4-byte value) of a one-page B+ tree.
@@ -121,6 +162,7 @@ TEST(HelpGenerator, WritesAHelpFileThatReadsBackTopicByTopic) {
         << error;
     const std::string html = WriteHtml(doc);
     EXPECT_NE(html.find("<a href=\"#rec\">ｷｬﾌﾟﾁｬｰ</a>"), std::string::npos);
+    EXPECT_NE(html.find("<p>開始キーを<br>押します。</p>"), std::string::npos);
     ASSERT_TRUE(ConvertTexts(&doc, [&](std::string* text) { return Utf8ToCp932(text, &error); }));
     std::vector<uint8_t> file;
     ASSERT_TRUE(WriteHlp(doc, &file, &error)) << error;
@@ -147,9 +189,9 @@ TEST(HelpGenerator, WritesAHelpFileThatReadsBackTopicByTopic) {
     EXPECT_EQ(records[6].substr(21, 15), Cp932("VINTREL ヘルプ") + '\0');
 
     // The topics in order with their texts, the contents topic's jumps by hash.
-    ASSERT_EQ(back.topics.size(), 6u);  // and the closing topic header
+    ASSERT_EQ(back.topics.size(), 5u);
     EXPECT_EQ(back.topics[1].title, Cp932("録画"));
-    EXPECT_EQ(back.topics[1].text, Cp932("録画\n開始\n開始キーを押します。\n"));
+    EXPECT_EQ(back.topics[1].text, Cp932("録画\n開始\n開始キーを\n押します。\n"));
     EXPECT_EQ(back.topics[0].text, Cp932("VINTREL ﾍﾙﾌﾟ\n･ ｷｬﾌﾟﾁｬｰ and ｷｰ\n録画のしかたは左です。\n"));
     EXPECT_EQ(back.topics[0].jumps, (std::vector<uint32_t>{ContextHash("rec"), ContextHash("keys")}));
     EXPECT_EQ(ContextHash("rec"), (34u * 43 + 21) * 43 + 19);
@@ -195,4 +237,54 @@ TEST(HelpGenerator, RefusesWhatItCannotWriteRightly) {
     }
     std::string text = "\xff", error;
     EXPECT_FALSE(Utf8ToCp932(&text, &error));
+}
+
+// Every message the help quotes (a heading of its message list, or a sentence in 「」) is a text the
+// program shows, line breaks included: the boxes break a line with a carriage return, and "…" stands
+// for the path the program puts there. The program's texts are its wide string literals.
+TEST(HelpGenerator, QuotesOnlyMessagesTheProgramShows) {
+    const std::string root = VINTREL_SOURCE_DIR;
+    std::string literals = std::string(1, '\0');  // each literal followed by a NUL
+    const std::regex literal(R"re(L"((\\.|[^"\\])*)")re"), cr(R"(\\r)");
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(root + "/src")) {
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string code =
+            entry.is_regular_file() ? std::string{std::istreambuf_iterator<char>(in), {}} : "";
+        for (std::sregex_iterator m(code.begin(), code.end(), literal), end; m != end; ++m) {
+            literals += std::regex_replace(m->str(1), cr, "\r") + '\0';
+        }
+    }
+    std::ifstream in(root + "/res/help/vintrel_help.txt", std::ios::binary);
+    Document doc;
+    std::string error;
+    ASSERT_TRUE(ParseHelpSource(std::string{std::istreambuf_iterator<char>(in), {}}, &doc, &error)) << error;
+    const std::string open = "「", close = "」", path = "…";
+    int quoted = 0;
+    for (const Topic& topic : doc.topics) {
+        for (const Block& block : topic.blocks) {
+            std::string text;
+            for (const Span& span : block.spans) text += span.text;
+            std::replace(text.begin(), text.end(), '\n', '\r');
+            std::vector<std::string> quotes;
+            if (topic.id == "messages" && block.kind == BlockKind::kHeading) quotes.push_back(text);
+            for (size_t at = text.find(open); at != std::string::npos; at = text.find(open, at + 1)) {
+                quotes.push_back(text.substr(at + open.size(), text.find(close, at) - at - open.size()));
+            }
+            for (std::string quote : quotes) {
+                if (quote.find("。") == std::string::npos && quote.find("？") == std::string::npos &&
+                    quote.find('!') == std::string::npos) {
+                    continue;  // a name, not a message
+                }
+                ++quoted;
+                // A whole literal, open on the side of the path.
+                quote = '\0' + quote + '\0';
+                for (const std::string& side : {'\0' + path, path + '\0'}) {
+                    if (const size_t at = quote.find(side); at != std::string::npos)
+                        quote.erase(at, side.size());
+                }
+                EXPECT_NE(literals.find(quote), std::string::npos) << topic.id << ": " << quote;
+            }
+        }
+    }
+    EXPECT_GT(quoted, 30);
 }

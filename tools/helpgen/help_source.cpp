@@ -7,6 +7,8 @@ namespace helpgen {
 
 namespace {
 
+constexpr std::string_view kLineBreak = "<br>";
+
 bool IsContextChar(char c) {
     return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_' || c == '.';
 }
@@ -74,7 +76,10 @@ bool ParseLine(std::string_view line, Document* doc, std::string* error) {
         block.kind = BlockKind::kItem;
         line.remove_prefix(2);
     }
-    if (!ParseSpans(line, &block.spans, error)) return false;
+    std::string text(line);
+    for (size_t at; (at = text.find(kLineBreak)) != std::string::npos;)
+        text.replace(at, kLineBreak.size(), "\n");
+    if (!ParseSpans(text, &block.spans, error)) return false;
     doc->topics.back().blocks.push_back(std::move(block));
     return true;
 }

@@ -7,7 +7,8 @@
 //   ## Text                 a heading inside a topic
 //   - Text                  a list item
 //   Text                    a paragraph
-// Inside any text, [[id|label]] is a jump to topic id shown as label. Topic ids are made of
+// Inside any text, [[id|label]] is a jump to topic id shown as label, and <br> breaks the line
+// without ending the paragraph (a message quoted as its box shows it). Topic ids are made of
 // A-Z, a-z, 0-9, '_' and '.', the characters a help context may hold.
 #pragma once
 
@@ -18,7 +19,7 @@
 namespace helpgen {
 
 struct Span {
-    std::string text;
+    std::string text;    // a line break inside it is '\n'
     std::string target;  // the topic id of a jump; empty for plain text
 };
 

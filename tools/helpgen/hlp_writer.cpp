@@ -9,7 +9,9 @@
 // Wine's winhlp32 reads (programs/winhlp32/hlpfile.c):
 // - |SYSTEM version 1.33 (WinHelp 4) with flags 0: topic blocks of 4 KB, not compressed;
 // - one TOPICLINK per paragraph, the topic header (record type 2) before each topic's paragraphs
-//   (record type 0x20) and an empty topic header closing the file;
+//   (record type 0x20); the last TOPICLINK, which a reader stops at without using it, is an empty
+//   paragraph of the last topic, so that a reader that does use it meets no topic without a title;
+// - browse pointers and the next topic header -1 where there is none;
 // - TOPICPOS = block * 0x4000 + offset in the block counting its 12-byte header; TOPICOFFSET =
 //   block * 0x8000 + the number of text bytes of the paragraphs that start earlier in that block;
 // - B+ trees of one leaf page, which is plenty for a help file of a few dozen topics.
@@ -123,7 +125,13 @@ class Paragraph {
         }
         Command({0x80, static_cast<uint8_t>(style.font), 0x00});
     }
-    void Text(std::string_view text) { pending_ += text; }
+    void Text(std::string_view text) {
+        for (size_t end; (end = text.find('\n')) != std::string_view::npos; text.remove_prefix(end + 1)) {
+            pending_ += text.substr(0, end);
+            Command({0x81});  // line break
+        }
+        pending_ += text;
+    }
     void Jump(uint32_t hash) {
         Command({0xE3, static_cast<uint8_t>(hash), static_cast<uint8_t>(hash >> 8),
                  static_cast<uint8_t>(hash >> 16), static_cast<uint8_t>(hash >> 24)});
@@ -247,11 +255,8 @@ void FillTopicHeaders(const std::vector<TopicLinks>& topics, std::vector<Link>* 
         Put32(&data, 12, static_cast<uint32_t>(t));
         Put32(&data, 16, kNone);
         Put32(&data, 20, topics[t].end > topics[t].header + 1 ? (*links)[topics[t].header + 1].pos : kNone);
-        Put32(&data, 24, (*links)[topics[t].end].pos);
+        Put32(&data, 24, t + 1 < topics.size() ? (*links)[topics[t + 1].header].pos : kNone);
     }
-    Bytes& closing = links->back().data1;
-    for (size_t at : {4, 8, 16, 20, 24}) Put32(&closing, at, kNone);
-    Put32(&closing, 12, static_cast<uint32_t>(topics.size()));
 }
 
 Bytes TopicFile(const std::vector<Link>& links, size_t blocks) {
@@ -482,7 +487,9 @@ bool WriteHlp(const Document& doc, std::vector<uint8_t>* file, std::string* erro
         if (!AddParagraphs(topic, &links, error)) return false;
         topics.back().end = links.size();
     }
-    AddTopicHeader(&links, {});
+    links.emplace_back();
+    Paragraph(kParagraphStyle).Finish(&links.back().data1, &links.back().data2);
+    topics.back().end = links.size();
     const size_t blocks = Layout(&links);
     FillTopicHeaders(topics, &links);
 

@@ -20,6 +20,9 @@ std::string Escaped(const std::string& text) {
             case '"':
                 out += "&quot;";
                 break;
+            case '\n':
+                out += "<br>";
+                break;
             default:
                 out += c;
         }
