@@ -259,7 +259,9 @@ int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
     const int rc = RUN_ALL_TESTS();
     const testing::UnitTest& u = *testing::UnitTest::GetInstance();
-    std::printf("smoke: %d passed, %d failed\n", u.successful_test_count(), u.failed_test_count());
+    // Named with the build, as both builds' suites run in one test run.
+    std::printf("smoke %s: %d passed, %d failed\n", sizeof(void*) == 4 ? "win32" : "win64",
+                u.successful_test_count(), u.failed_test_count());
     std::fflush(stdout);
     return rc;
 }

@@ -17,13 +17,15 @@ void WriteOld(const std::wstring& path) {
 
 class OutputTest : public CaptureTest {
   protected:
-    // A fresh folder in the Wine prefix's temporary folder (the prefix goes with every test run).
+    // A fresh folder in the Wine prefix's temporary folder (the prefix goes with every test run), named
+    // with the process too: both builds' tests run in one prefix.
     void SetUp() override {
         CaptureTest::SetUp();
         wchar_t temp[MAX_PATH] = {};
         GetTempPathW(MAX_PATH, temp);
         const std::string test = testing::UnitTest::GetInstance()->current_test_info()->name();
-        dir = std::wstring(temp) + std::wstring(test.begin(), test.end()) + L"\\";
+        dir = std::wstring(temp) + std::wstring(test.begin(), test.end()) + L"-" +
+              std::to_wstring(GetCurrentProcessId()) + L"\\";
         ASSERT_TRUE(CreateDirectoryW(dir.c_str(), nullptr));
     }
 
