@@ -892,26 +892,50 @@ bool RunningOnWine() {
     return Ntdll() && GetProcAddress(Ntdll(), "wine_get_version") != nullptr;
 }
 
-const unsigned char* WineGdiTable() {
-    // Looked up at run time so that test programs need not link ntdll. (NtCurrentTeb() would be simpler
-    // but trips GCC's -Warray-bounds in MinGW's headers.)
-    using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
-    const FARPROC proc = Ntdll() ? GetProcAddress(Ntdll(), "NtQueryInformationProcess") : nullptr;
-    if (!proc) return nullptr;
+template <typename T>
+T ReadAt(uintptr_t address) {
+    T value;
+    std::memcpy(&value, reinterpret_cast<const void*>(address), sizeof(value));
+    return value;
+}
+
+// Asks ntdll's NtQueryInformationProcess or NtQueryInformationThread for class 0 (basic information):
+// looked up at run time so that test programs need not link ntdll.
+template <typename Info>
+bool QueryBasic(const char* function, HANDLE of, Info* info) {
+    using QueryFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
+    const FARPROC proc = Ntdll() ? GetProcAddress(Ntdll(), function) : nullptr;
+    if (!proc) return false;
     const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void (*)()>(proc));
-    PROCESS_BASIC_INFORMATION info = {};
-    if (query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof(info), nullptr) != 0 ||
-        !info.PebBaseAddress)
+    return query(of, 0, info, sizeof(*info), nullptr) == 0;
+}
+
+const unsigned char* WineGdiTable() {
+    PROCESS_BASIC_INFORMATION process = {};
+    if (!QueryBasic("NtQueryInformationProcess", GetCurrentProcess(), &process) || !process.PebBaseAddress)
         return nullptr;
-        // The PEB layout in the SDK headers hides this field, so read it at its long-standing offset.
+    // The PEB layout in the SDK headers hides this field, so read it at its long-standing offset.
+    const auto peb = reinterpret_cast<uintptr_t>(process.PebBaseAddress);
 #ifdef _WIN64
-    constexpr size_t kOffset = 0xF8;
+    return ReadAt<const unsigned char*>(peb + 0xF8);
 #else
-    constexpr size_t kOffset = 0x94;
+    // A 32-bit process of a 64-bit Wine finds the table in its 64-bit PEB, reached through the 64-bit
+    // TEB whose address Wine keeps in TEB::GdiBatchCount; a 32-bit Wine uses the 32-bit PEB. The TEB is
+    // asked for: NtCurrentTeb() trips GCC's -Warray-bounds in MinGW's headers.
+    struct {
+        LONG exitStatus;
+        uintptr_t teb;
+        CLIENT_ID client;
+        ULONG_PTR affinity;
+        LONG priority, basePriority;
+    } thread = {};
+    if (!QueryBasic("NtQueryInformationThread", GetCurrentThread(), &thread) || !thread.teb) return nullptr;
+    if (const auto teb64 = ReadAt<uint32_t>(thread.teb + 0xF70)) {
+        const auto peb64 = static_cast<uintptr_t>(ReadAt<uint64_t>(teb64 + 0x60));
+        return reinterpret_cast<const unsigned char*>(static_cast<uintptr_t>(ReadAt<uint64_t>(peb64 + 0xF8)));
+    }
+    return ReadAt<const unsigned char*>(peb + 0x94);
 #endif
-    const unsigned char* table = nullptr;
-    std::memcpy(&table, reinterpret_cast<const unsigned char*>(info.PebBaseAddress) + kOffset, sizeof(table));
-    return table;
 }
 
 }  // namespace
@@ -927,6 +951,18 @@ int GdiObjectCount() {
         if (e.type != 0 && !(e.unique & kStockFlag)) ++count;
     }
     return count;
+}
+
+int LeastGdiGrowth(const std::function<void()>& step, int tries) {
+    int least = -1;
+    for (int i = 0; i < tries && least != 0; ++i) {
+        const int before = GdiObjectCount();
+        if (before < 0) return -1;
+        step();
+        const int growth = GdiObjectCount() - before;
+        least = least < 0 ? growth : std::min(least, growth);
+    }
+    return least;
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -201,6 +201,11 @@ int PrintMismatches(const Page& page, int w, int h, const std::function<COLORREF
 // Wine's GetGuiResources(GR_GDIOBJECTS) is a stub that answers 0, so under Wine the handle table that
 // win32u publishes in the PEB is counted instead.
 int GdiObjectCount();
+// The least growth of GdiObjectCount over up to `tries` runs of `step`, ending at the first run that
+// leaves the count as it found it (-1 if it cannot tell): the window system and the display driver
+// create objects of their own once, at moments a test does not choose (the first time a cursor or
+// icon is shown), while a leak grows with every run.
+int LeastGdiGrowth(const std::function<void()>& step, int tries = 3);
 
 // A process started by Launch. The destructor terminates it if it is still running, so a failed test does
 // not leave it behind.
