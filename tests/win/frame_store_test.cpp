@@ -142,3 +142,19 @@ TEST_F(FrameStoreTest, NegativeFrameCountFromTheStoreHoldsNoFrames) {
     EXPECT_EQ(Frame_Available(), 0);
     EXPECT_TRUE(Frame_Free());
 }
+
+TEST_F(FrameStoreTest, AStoreLargerThanTheAddressSpaceKeepsWhatFitsAndLeavesTheReserve) {
+    if (sizeof(void*) == 8) GTEST_SKIP() << "a 64-bit process does not run out of address space";
+    // Blocks of 1 MB, each a region of its own, and of 80 KB, which come from the heap: 32 GB and 2.6 GB,
+    // beyond the 2 GB of a 32-bit process either way.
+    for (const auto& [w, h] : {std::pair{512, 512}, {160, 128}}) {
+        Geometry(w, h, 4, 32767);
+        EXPECT_FALSE(Frame_Alloc()) << w;
+        // Most of the address space holds frames, and the program can still have its reserve.
+        EXPECT_GT(static_cast<int64_t>(Frame_Available()) * w * h * 4, int64_t{1} << 30) << w;
+        HGLOBAL reserve = GlobalAlloc(GMEM_FIXED, SIZE_T{64} << 20);
+        EXPECT_NE(reserve, nullptr) << w;
+        GlobalFree(reserve);
+        EXPECT_TRUE(Frame_Free()) << w;
+    }
+}
