@@ -1,7 +1,6 @@
 #include "platform/runtime.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "platform/form.h"
 
@@ -40,59 +39,13 @@ LRESULT CALLBACK RaiseBoxOnActivate(int code, WPARAM wp, LPARAM lp) {
     return CallNextHookEx(nullptr, code, wp, lp);
 }
 
-BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT bounds, LPARAM list) {
-    reinterpret_cast<std::vector<RECT>*>(list)->push_back(*bounds);
-    return TRUE;
-}
-
 bool ShownTopmostForm() {
     bool found = false;
     EnumThreadWindows(GetCurrentThreadId(), &FindShownTopmostForm, reinterpret_cast<LPARAM>(&found));
     return found;
 }
 
-int ReadLogicalDpi(int index) {
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, index);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
-
-// The program's logical resolution is fixed for its lifetime; asking the display for it at every
-// conversion cost a few round trips to the window system for each control and view.
-int LogicalDpi(int index) {
-    static const int x = ReadLogicalDpi(LOGPIXELSX);
-    static const int y = ReadLogicalDpi(LOGPIXELSY);
-    return index == LOGPIXELSX ? x : y;
-}
-
-int Scale(int value, int num, int den) {
-    return static_cast<int>(std::lround(static_cast<double>(value) * num / den));
-}
-
 }  // namespace
-
-std::wstring ErrorDescription(int number) {
-    switch (number) {
-        case kErrInvalidCall:
-            return L"プロシージャの呼び出し、または引数が不正です。";
-        case kErrOutOfMemory:
-            return L"メモリが不足しています。";
-        case kErrObjectNotSet:
-            return L"オブジェクト変数または With ブロック変数が設定されていません。";
-        case kErrInvalidProperty:
-            return L"プロパティの値が不正です。";
-        case kErrMinMaxResize:
-            return L"最小化または最大化されているフォームは移動またはサイズ変更できません。";
-        default:
-            return L"アプリケーション定義またはオブジェクト定義のエラーです。";
-    }
-}
-
-RuntimeError::RuntimeError(int number)
-    : std::runtime_error("runtime error " + std::to_string(number)),
-      number_(number),
-      description_(ErrorDescription(number)) {}
 
 int MsgBox(const std::wstring& text, UINT style, const std::wstring& title, HWND owner) {
     HHOOK raise = nullptr;
@@ -152,42 +105,6 @@ void RunHandler(const std::function<void()>& handler) {
     } catch (const std::exception&) {
         MsgBox(ErrorDescription(0));
     }
-}
-
-int PixelsToTwipsX(int pixels) {
-    return Scale(pixels, 1440, LogicalDpi(LOGPIXELSX));
-}
-int PixelsToTwipsY(int pixels) {
-    return Scale(pixels, 1440, LogicalDpi(LOGPIXELSY));
-}
-int TwipsToPixelsX(int twips) {
-    return Scale(twips, LogicalDpi(LOGPIXELSX), 1440);
-}
-int TwipsToPixelsY(int twips) {
-    return Scale(twips, LogicalDpi(LOGPIXELSY), 1440);
-}
-int ScreenWidthTwips() {
-    return PixelsToTwipsX(GetSystemMetrics(SM_CXSCREEN));
-}
-int ScreenHeightTwips() {
-    return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN));
-}
-
-std::vector<RECT> MonitorList() {
-    std::vector<RECT> monitors;
-    EnumDisplayMonitors(nullptr, nullptr, &AddMonitor, reinterpret_cast<LPARAM>(&monitors));
-    if (monitors.empty())
-        monitors.push_back({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
-    return monitors;
-}
-
-NumberSymbols UserNumberSymbols() {
-    auto read = [](LCTYPE type, const wchar_t* fallback) {
-        wchar_t text[8] = {};
-        const int n = GetLocaleInfoW(LOCALE_USER_DEFAULT, type, text, 8);
-        return n > 1 ? std::wstring(text) : std::wstring(fallback);
-    };
-    return {read(LOCALE_STHOUSAND, L","), read(LOCALE_SDECIMAL, L".")};
 }
 
 void SendKey(WORD vk) {

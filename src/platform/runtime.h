@@ -6,32 +6,13 @@
 
 #include <cstdint>
 #include <functional>
-#include <stdexcept>
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
+#include "platform/units.h"
+
 namespace rt {
-
-// Runtime error numbers that handlers may trap.
-constexpr int kErrInvalidCall = 5;
-constexpr int kErrOutOfMemory = 7;  // also a window or drawing object that cannot be created
-constexpr int kErrObjectNotSet = 91;
-constexpr int kErrInvalidProperty = 380;
-constexpr int kErrMinMaxResize = 384;
-
-class RuntimeError : public std::runtime_error {
-  public:
-    explicit RuntimeError(int number);
-    int Number() const { return number_; }
-    // Japanese description, as shown to the user.
-    const std::wstring& Description() const { return description_; }
-
-  private:
-    int number_;
-    std::wstring description_;
-};
-
-std::wstring ErrorDescription(int number);
 
 // The application title that a message box carries when none is given.
 extern const wchar_t* const kAppTitle;
@@ -73,23 +54,6 @@ class YieldPacer {
 // Runs an event handler, reporting a runtime error it lets escape instead of letting it unwind
 // through the window system.
 void RunHandler(const std::function<void()>& handler);
-
-// Pixel/twip conversion for the screen (1440 twips per logical inch).
-int PixelsToTwipsX(int pixels);
-int PixelsToTwipsY(int pixels);
-int TwipsToPixelsX(int twips);
-int TwipsToPixelsY(int twips);
-int ScreenWidthTwips();
-int ScreenHeightTwips();
-// Bounds in pixels of every monitor of the desktop (the primary screen's when none can be listed).
-std::vector<RECT> MonitorList();
-
-// The user's digit group and decimal separators.
-struct NumberSymbols {
-    std::wstring group;
-    std::wstring decimal;
-};
-NumberSymbols UserNumberSymbols();
 
 // A synthesized keystroke (down and up) for the window that has the focus, queued behind the
 // messages already waiting.
