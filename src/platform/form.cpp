@@ -19,7 +19,6 @@ const UINT kMsgMinimized = WM_APP + 0x102;
 // Focus events are posted too: a control notifies its parent before it has finished taking the
 // focus, and a handler may move the focus elsewhere or open a message box.
 const UINT kMsgGotFocus = WM_APP + 0x101;
-const wchar_t kFormClass[] = L"VintrelForm";
 // Child-window ids: a form's controls count up from the first in the order they were added (clear of the
 // dialog ids IDOK .. IDCONTINUE); the MDI client, a frame's only child of its own, takes the one before.
 const int kFirstControlId = 1000;
@@ -61,12 +60,6 @@ bool IsTabStop(HWND w) {
 
 }  // namespace
 
-HWND HiddenOwner() {
-    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                              GetModuleHandleW(nullptr), nullptr);
-    return owner;
-}
-
 Form::Form() = default;
 
 Form::~Form() {
@@ -100,10 +93,7 @@ const wchar_t* Form::WindowClass() {
 }
 
 Form* FormFromHandle(HWND hwnd) {
-    if (!hwnd) return nullptr;
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (lstrcmpW(cls, kFormClass) != 0) return nullptr;
+    if (!IsFormWindow(hwnd)) return nullptr;
     return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
 }
 

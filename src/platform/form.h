@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/app_windows.h"
+
 namespace rt {
 
 // Why a form is being closed, as passed to Form_QueryUnload.
@@ -266,10 +268,6 @@ class MdiBatch {
     HWND held_ = nullptr;
     std::vector<HWND> repaint_;
 };
-
-// A window of the process that is never shown and outlives every form: the owner of the forms kept
-// out of the task bar, and the window every help request comes from.
-HWND HiddenOwner();
 
 // The form behind a window handle, if the window is one of ours.
 Form* FormFromHandle(HWND hwnd);

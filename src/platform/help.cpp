@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "platform/form.h"
+#include "platform/app_windows.h"
 #include "platform/help_rules.h"
 #include "platform/runtime.h"
 

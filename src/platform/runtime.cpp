@@ -19,7 +19,7 @@ int64_t PerformanceCounter() {
 }
 
 BOOL CALLBACK FindShownTopmostForm(HWND w, LPARAM found) {
-    if (!IsWindowVisible(w) || !(GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) || !FormFromHandle(w)) {
+    if (!IsWindowVisible(w) || !(GetWindowLongPtrW(w, GWL_EXSTYLE) & WS_EX_TOPMOST) || !IsFormWindow(w)) {
         return TRUE;
     }
     *reinterpret_cast<bool*>(found) = true;
