@@ -6,7 +6,7 @@
 
 #include "platform/app_windows.h"
 #include "platform/help_rules.h"
-#include "platform/runtime.h"
+#include "platform/msgbox.h"
 
 namespace rt {
 

@@ -10,19 +10,10 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/msgbox.h"
 #include "platform/units.h"
 
 namespace rt {
-
-// The application title that a message box carries when none is given.
-extern const wchar_t* const kAppTitle;
-
-// A modal message box; returns the button pressed (IDOK, IDYES, ...). Without an owner the
-// program's other windows keep taking menu commands and timer ticks while it is open; a dialog that
-// owns its box cannot be used behind it. While a topmost window of the program is shown, the box is
-// topmost too, so that it never opens hidden behind that window.
-int MsgBox(const std::wstring& text, UINT style = MB_OK, const std::wstring& title = kAppTitle,
-           HWND owner = nullptr);
 
 // Processes every pending event of this thread, then returns. A WM_QUIT seen here is posted again
 // so that the outer loop ends.
@@ -50,10 +41,6 @@ class YieldPacer {
     uint32_t lookedAt_ = 0;
     uint32_t nextLook_ = 1;
 };
-
-// Runs an event handler, reporting a runtime error it lets escape instead of letting it unwind
-// through the window system.
-void RunHandler(const std::function<void()>& handler);
 
 // A synthesized keystroke (down and up) for the window that has the focus, queued behind the
 // messages already waiting.
