@@ -2,8 +2,10 @@
 
 #include <algorithm>
 
+#include "platform/errors.h"
 #include "platform/help.h"
-#include "platform/runtime.h"
+#include "platform/msgbox.h"
+#include "platform/units.h"
 
 namespace rt {
 
@@ -25,6 +27,7 @@ const int kFirstControlId = 1000;
 const int kMdiClientId = kFirstControlId - 1;
 
 int g_loadedForms = 0;
+bool g_quitWhenNoForms = false;
 // The form that last received Form_Activate; cleared when it is hidden or minimized, so that the
 // next activation of that form raises the event again.
 Form* g_lastActive = nullptr;
@@ -95,6 +98,10 @@ const wchar_t* Form::WindowClass() {
 Form* FormFromHandle(HWND hwnd) {
     if (!IsFormWindow(hwnd)) return nullptr;
     return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+void SetQuitWhenNoForms(bool quit) {
+    g_quitWhenNoForms = quit;
 }
 
 int Form::LoadedCount() {
@@ -522,7 +529,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             hwnd_ = nullptr;
             unloading_ = false;
             LRESULT r = DefaultProc(hwnd, msg, wp, lp);
-            if (--g_loadedForms == 0 && QuitWhenNoForms()) PostQuitMessage(0);
+            if (--g_loadedForms == 0 && g_quitWhenNoForms) PostQuitMessage(0);
             return r;
         }
         default:
@@ -769,17 +776,6 @@ HWND MdiChild::CreateNativeWindow(const FormStyle& style, int outerWidth, int ou
 
 LRESULT MdiChild::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     return DefMDIChildProcW(hwnd, msg, wp, lp);
-}
-
-int RunMessageLoop(MdiForm* frame) {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (frame && frame->MdiClient() && TranslateMDISysAccel(frame->MdiClient(), &msg)) continue;
-        if (TranslateFormKeys(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
 }
 
 }  // namespace rt

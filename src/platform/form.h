@@ -276,7 +276,8 @@ Form* FormFromHandle(HWND hwnd);
 // key preview and F1 for the help file. True when the message was consumed.
 bool TranslateFormKeys(MSG& msg);
 
-// Runs the thread's message loop until WM_QUIT, with MDI keyboard handling for the frame.
-int RunMessageLoop(MdiForm* frame);
+// Whether the process should end once its last form is gone (the application sets it; a test
+// program that creates forms leaves it off).
+void SetQuitWhenNoForms(bool quit);
 
 }  // namespace rt

@@ -1,4 +1,5 @@
-#include "platform/runtime.h"
+// The message loops, the yield to pending events and its pacer.
+#include "platform/message_loop.h"
 
 #include <algorithm>
 
@@ -8,8 +9,6 @@ namespace rt {
 
 namespace {
 
-bool g_quitWhenNoForms = false;
-
 int64_t PerformanceCounter() {
     LARGE_INTEGER t;
     QueryPerformanceCounter(&t);
@@ -17,6 +16,17 @@ int64_t PerformanceCounter() {
 }
 
 }  // namespace
+
+int RunMessageLoop(MdiForm* frame) {
+    MSG msg;
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
+        if (frame && frame->MdiClient() && TranslateMDISysAccel(frame->MdiClient(), &msg)) continue;
+        if (TranslateFormKeys(msg)) continue;
+        TranslateMessage(&msg);
+        DispatchMessageW(&msg);
+    }
+    return static_cast<int>(msg.wParam);
+}
 
 void DoEvents() {
     MSG msg;
@@ -63,13 +73,6 @@ void SendKey(WORD vk) {
     const DWORD scan = MapVirtualKeyW(vk, MAPVK_VK_TO_VSC) << 16;
     PostMessageW(focus, WM_KEYDOWN, vk, static_cast<LPARAM>(scan | 1u));
     PostMessageW(focus, WM_KEYUP, vk, static_cast<LPARAM>(scan | 0xC0000001u));
-}
-
-void SetQuitWhenNoForms(bool quit) {
-    g_quitWhenNoForms = quit;
-}
-bool QuitWhenNoForms() {
-    return g_quitWhenNoForms;
 }
 
 }  // namespace rt
