@@ -5,7 +5,7 @@
 #include <memory>
 #include <vector>
 
-#include "platform/form.h"
+#include "platform/mdi.h"
 
 class frmVLs1;
 

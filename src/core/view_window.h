@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "platform/form.h"
+#include "platform/mdi.h"
 #include "platform/picture_box.h"
 
 class frmVLs1 : public rt::MdiChild {

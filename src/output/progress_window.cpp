@@ -6,6 +6,7 @@
 #include "core/shared_state.h"
 #include "core/view_window.h"
 #include "output/compact_rules.h"
+#include "platform/mdi.h"
 #include "platform/runtime.h"
 
 namespace {

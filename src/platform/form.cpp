@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/errors.h"
+#include "platform/form_internal.h"
 #include "platform/help.h"
 #include "platform/msgbox.h"
 #include "platform/units.h"
@@ -10,21 +11,6 @@
 namespace rt {
 
 namespace {
-
-// Form_Activate runs from a posted message, so that it never runs inside the window system's own
-// activation processing (it may open a message box).
-const UINT kMsgActivate = WM_APP + 0x100;
-// Windows activates the next window when the active one is minimized; Wine leaves the minimized
-// window active without a focus, so that keystrokes meant for the application reach it instead (and
-// Enter restores it). A minimized form hands the activation on itself, after its minimizing is done.
-const UINT kMsgMinimized = WM_APP + 0x102;
-// Focus events are posted too: a control notifies its parent before it has finished taking the
-// focus, and a handler may move the focus elsewhere or open a message box.
-const UINT kMsgGotFocus = WM_APP + 0x101;
-// Child-window ids: a form's controls count up from the first in the order they were added (clear of the
-// dialog ids IDOK .. IDCONTINUE); the MDI client, a frame's only child of its own, takes the one before.
-const int kFirstControlId = 1000;
-const int kMdiClientId = kFirstControlId - 1;
 
 int g_loadedForms = 0;
 bool g_quitWhenNoForms = false;
@@ -238,16 +224,6 @@ void Form::Hide() {
 
 bool Form::Visible() const {
     return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE);
-}
-
-RedrawHold::RedrawHold(HWND window) : window_(window) {
-    if (window_) SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
-}
-
-RedrawHold::~RedrawHold() {
-    if (!window_ || !IsWindow(window_)) return;
-    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 bool Form::RequestClose(int mode) {
@@ -658,124 +634,6 @@ bool TranslateFormKeys(MSG& msg) {
         return true;
     }
     return form->TranslateKey(msg);
-}
-
-// MDI frame
-
-bool MdiForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    if (msg != WM_CREATE) return OnFrameMessage(msg, wp, lp, result);
-    CLIENTCREATESTRUCT ccs = {nullptr, 0xFF00};
-    // Children keep the frame style they ask for (a view has a fixed border).
-    client_ = CreateWindowExW(
-        WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-        WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE | MDIS_ALLCHILDSTYLES, 0, 0, 0, 0,
-        hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMdiClientId)), GetModuleHandleW(nullptr), &ccs);
-    result = client_ ? 0 : -1;
-    return true;
-}
-
-LRESULT MdiForm::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefFrameProcW(hwnd, client_, msg, wp, lp);
-}
-
-std::vector<Form*> MdiForm::Children() const {
-    std::vector<Form*> children;
-    if (!client_) return children;
-    for (HWND w = GetWindow(client_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (Form* f = FormFromHandle(w)) children.push_back(f);
-    }
-    return children;
-}
-
-Form* MdiForm::ActiveForm() const {
-    if (!client_) return nullptr;
-    return FormFromHandle(reinterpret_cast<HWND>(SendMessageW(client_, WM_MDIGETACTIVE, 0, 0)));
-}
-
-void MdiForm::Arrange(int arrangement) {
-    if (!client_) return;
-    switch (arrangement) {
-        case 0:
-            SendMessageW(client_, WM_MDICASCADE, 0, 0);
-            break;
-        case 1:
-            SendMessageW(client_, WM_MDITILE, MDITILE_HORIZONTAL, 0);
-            break;
-        case 2:
-            SendMessageW(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
-            break;
-        default:
-            SendMessageW(client_, WM_MDIICONARRANGE, 0, 0);
-            break;
-    }
-}
-
-bool MdiForm::Unload(int mode) {
-    if (!hWnd()) return true;
-    if (!RequestClose(mode)) return false;
-    std::vector<Form*> children = Children();
-    for (Form* child : children) {
-        if (!child->RequestClose(kUnloadMdiChild)) return false;
-    }
-    // The children's unload events run first; their windows then go with the frame's, all at once, which
-    // spares the workspace activating and re-arranging the rest after each one.
-    for (Form* child : Children()) child->UnloadWithoutQuery(false);
-    UnloadWithoutQuery();
-    return true;
-}
-
-void MdiBatch::Note(Form* child) {
-    if (child && child->hWnd()) repaint_.push_back(child->hWnd());
-}
-
-void MdiBatch::Hold() {
-    if (held_ || !frame_.MdiClient()) return;
-    held_ = frame_.MdiClient();
-    Note(frame_.ActiveForm());
-    SendMessageW(held_, WM_SETREDRAW, FALSE, 0);
-}
-
-void MdiBatch::Opened() {
-    if (held_) Note(frame_.ActiveForm());
-}
-
-void MdiBatch::Flush() {
-    if (!held_) return;
-    // The workspace may be gone with the program, ended during a message box of the batch.
-    if (IsWindow(held_)) {
-        SendMessageW(held_, WM_SETREDRAW, TRUE, 0);
-        for (HWND child : repaint_) {
-            if (IsWindow(child)) {
-                RedrawWindow(child, nullptr, nullptr,
-                             RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-            }
-        }
-    }
-    held_ = nullptr;
-    repaint_.clear();
-}
-
-// MDI child
-
-HWND MdiChild::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {
-    const HWND client = frame_.MdiClient();
-    BOOL maximized = FALSE;
-    const bool activeChild =
-        SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)) != 0;
-    HWND hwnd = CreateWindowExW(style.exStyle | WS_EX_MDICHILD, WindowClass(), style.caption.c_str(),
-                                (style.style & ~(WS_VISIBLE | WS_MAXIMIZE)) | WS_CHILD | WS_CLIPSIBLINGS,
-                                CW_USEDEFAULT, CW_USEDEFAULT, outerWidth, outerHeight, client, nullptr,
-                                GetModuleHandleW(nullptr), this);
-    // As Windows MDI does, a child opened while the active child is maximised opens maximised, before its
-    // load event runs. A child that is only loaded stays hidden and leaves the others as they are.
-    if (hwnd && LoadingToShow() && activeChild && maximized) {
-        SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(hwnd), 0);
-    }
-    return hwnd;
-}
-
-LRESULT MdiChild::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefMDIChildProcW(hwnd, msg, wp, lp);
 }
 
 }  // namespace rt

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-#include "platform/form.h"
+#include "platform/mdi.h"
 
 namespace rt {
 
