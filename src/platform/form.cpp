@@ -14,9 +14,6 @@ namespace {
 
 int g_loadedForms = 0;
 bool g_quitWhenNoForms = false;
-// The form that last received Form_Activate; cleared when it is hidden or minimized, so that the
-// next activation of that form raises the event again.
-Form* g_lastActive = nullptr;
 
 struct ModalContext {
     HWND self;
@@ -30,17 +27,6 @@ BOOL CALLBACK DisableForModal(HWND w, LPARAM p) {
         c->disabled.push_back(w);
     }
     return TRUE;
-}
-
-// The highest visible, enabled, not minimized window of this thread that can take the activation.
-HWND NextWindowToActivate(HWND minimized) {
-    for (HWND w = GetWindow(minimized, GW_HWNDFIRST); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == minimized || GetWindowThreadProcessId(w, nullptr) != GetCurrentThreadId()) continue;
-        if (!IsWindowVisible(w) || !IsWindowEnabled(w) || IsIconic(w)) continue;
-        if (GetWindowLongPtrW(w, GWL_EXSTYLE) & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW)) continue;
-        return w;
-    }
-    return nullptr;
 }
 
 bool IsTabStop(HWND w) {
@@ -58,7 +44,7 @@ Form::~Form() {
         DestroyWindow(hwnd_);
         --g_loadedForms;
     }
-    if (g_lastActive == this) g_lastActive = nullptr;
+    ForgetActivation();
 }
 
 const wchar_t* Form::WindowClass() {
@@ -98,10 +84,6 @@ void Form::AddControl(Control* control) {
     control->childId_ = kFirstControlId + static_cast<int>(controls_.size());
     controls_.push_back(control);
     if (hwnd_) control->Attach(hwnd_);
-}
-
-void Form::ControlGotFocus(Control* control) {
-    if (hwnd_ && !restoringFocus_) PostMessageW(hwnd_, kMsgGotFocus, 0, reinterpret_cast<LPARAM>(control));
 }
 
 HWND Form::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {
@@ -219,7 +201,7 @@ void Form::Hide() {
     if (!hwnd_) return;
     EndModal();
     ShowWindow(hwnd_, SW_HIDE);
-    if (g_lastActive == this) g_lastActive = nullptr;
+    ForgetActivation();
 }
 
 bool Form::Visible() const {
@@ -371,7 +353,7 @@ void Form::SetWindowState(int state) {
             // A minimized window is no longer the active form, even where the window system
             // leaves it active.
             ShowWindow(hwnd_, SW_MINIMIZE);
-            if (g_lastActive == this) g_lastActive = nullptr;
+            ForgetActivation();
             return;
         case kMaximized:
             if (child) {
@@ -389,12 +371,6 @@ void Form::SetWindowState(int state) {
             break;
     }
     CheckActivation();
-}
-
-void Form::CheckActivation() {
-    if (!hwnd_ || GetActiveWindow() != hwnd_ || g_lastActive == this) return;
-    g_lastActive = this;
-    PostMessageW(hwnd_, kMsgActivate, 0, 0);
 }
 
 LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -430,19 +406,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (wp) RunHandler([&] { Unload(kUnloadSession); });
             return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wp) != WA_INACTIVE && g_lastActive != this) {
-                g_lastActive = this;
-                PostMessageW(hwnd, kMsgActivate, 0, 0);
-            }
-            if (dialogKeys_) {
-                if (LOWORD(wp) == WA_INACTIVE) {
-                    HWND focus = GetFocus();
-                    if (focus && IsChild(hwnd, focus)) savedFocus_ = focus;
-                } else if (HIWORD(wp) == 0) {
-                    RestoreFocus();
-                    return 0;
-                }
-            }
+            if (OnActivateMessage(wp)) return 0;
             break;
         case WM_COMMAND:
             if (lp != 0) {
@@ -468,10 +432,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         }
         case WM_SIZE:
-            if (wp == SIZE_MINIMIZED) {
-                if (g_lastActive == this) g_lastActive = nullptr;
-                PostMessageW(hwnd, kMsgMinimized, 0, 0);
-            }
+            if (wp == SIZE_MINIMIZED) OnMinimized();
             break;
         case WM_TIMER: {
             bool mine = false;
@@ -500,7 +461,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_NCDESTROY: {
             for (Control* c : controls_) c->Detach();
-            if (g_lastActive == this) g_lastActive = nullptr;
+            ForgetActivation();
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             hwnd_ = nullptr;
             unloading_ = false;
@@ -509,23 +470,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             return r;
         }
         default:
-            if (msg == kMsgActivate) {
-                if (IsWindowVisible(hwnd)) RunHandler([&] { Form_Activate(); });
-                return 0;
-            }
-            if (msg == kMsgMinimized) {
-                if (IsIconic(hwnd) && GetActiveWindow() == hwnd) {
-                    if (HWND next = NextWindowToActivate(hwnd)) SetForegroundWindow(next);
-                }
-                return 0;
-            }
-            if (msg == kMsgGotFocus) {
-                auto* control = reinterpret_cast<Control*>(lp);
-                if (std::find(controls_.begin(), controls_.end(), control) != controls_.end()) {
-                    RunHandler([&] { control->OnGotFocus(); });
-                }
-                return 0;
-            }
+            if (OnPostedMessage(msg, lp)) return 0;
             break;
     }
     return DefaultProc(hwnd, msg, wp, lp);
@@ -551,19 +496,6 @@ void Form::PaintLines() {
 }
 
 // Dialog keyboard
-
-void Form::RestoreFocus() {
-    HWND target = savedFocus_;
-    if (target && IsWindow(target) && IsChild(hwnd_, target) && IsWindowVisible(target) &&
-        IsWindowEnabled(target)) {
-        // Coming back to the form is no move between its controls: no focus event.
-        restoringFocus_ = true;
-        SetFocus(target);
-        restoringFocus_ = false;
-    } else {
-        MoveFocus(false);
-    }
-}
 
 void Form::MoveFocus(bool backwards) {
     std::vector<HWND> stops;

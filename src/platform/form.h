@@ -131,17 +131,23 @@ class Form {
   private:
     friend bool TranslateFormKeys(MSG& msg);
 
+    // form.cpp
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    void CheckActivation();
+    void EndModal();
+    void DestroyNativeWindow();
+    void PaintLines();
     void CheckSizable() const;
     void PlaceOuter(const RECT& rect);
     bool TranslateKey(MSG& msg);
     void MoveFocus(bool backwards);
+    // form_activation.cpp
+    void CheckActivation();
+    void ForgetActivation();                    // the next activation raises Form_Activate again
+    bool OnActivateMessage(WPARAM wp);          // WM_ACTIVATE: post Form_Activate, save or restore the focus
+    void OnMinimized();                         // WM_SIZE minimized: forget the activation, hand it on (Wine)
+    bool OnPostedMessage(UINT msg, LPARAM lp);  // the messages a form posts itself; true when it was one
     void RestoreFocus();
-    void EndModal();
-    void DestroyNativeWindow();
-    void PaintLines();
 
     HWND hwnd_ = nullptr;
     bool unloading_ = false;
