@@ -137,10 +137,11 @@ class Form {
     void EndModal();
     void DestroyNativeWindow();
     void PaintLines();
-    void CheckSizable() const;
-    void PlaceOuter(const RECT& rect);
     bool TranslateKey(MSG& msg);
     void MoveFocus(bool backwards);
+    // form_properties.cpp
+    void CheckSizable() const;
+    void PlaceOuter(const RECT& rect);
     // form_activation.cpp
     void CheckActivation();
     void ForgetActivation();                    // the next activation raises Form_Activate again
