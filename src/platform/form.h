@@ -137,8 +137,6 @@ class Form {
     void EndModal();
     void DestroyNativeWindow();
     void PaintLines();
-    bool TranslateKey(MSG& msg);
-    void MoveFocus(bool backwards);
     // form_properties.cpp
     void CheckSizable() const;
     void PlaceOuter(const RECT& rect);
@@ -149,6 +147,9 @@ class Form {
     void OnMinimized();                         // WM_SIZE minimized: forget the activation, hand it on (Wine)
     bool OnPostedMessage(UINT msg, LPARAM lp);  // the messages a form posts itself; true when it was one
     void RestoreFocus();
+    // dialog_keys.cpp
+    bool TranslateKey(MSG& msg);
+    void MoveFocus(bool backwards);
 
     HWND hwnd_ = nullptr;
     bool unloading_ = false;
