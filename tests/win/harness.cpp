@@ -14,16 +14,13 @@
 #include <thread>
 #include <utility>
 
+#include "harness_detail.h"
+
 namespace harness {
 
+using namespace detail;
+
 namespace {
-
-using Clock = std::chrono::steady_clock;
-using Ms = std::chrono::milliseconds;
-
-// Longest single sleep of the pumps: short enough that timers and polls of the code under test keep
-// their rhythm, long enough not to spin a loaded machine.
-constexpr int kRoundMs = 5;
 
 // A message handler that keeps posting to itself (or a WM_PAINT that is never validated) would otherwise
 // keep PumpPending from ever returning.
@@ -32,28 +29,6 @@ constexpr int kMaxMessagesPerRound = 10000;
 std::function<bool(MSG&)> g_filter;
 bool g_quitSeen = false;
 int g_quitCode = 0;
-
-int MsLeft(Clock::time_point deadline) {
-    const auto left = std::chrono::duration_cast<Ms>(deadline - Clock::now()).count();
-    return left > 0 ? static_cast<int>(left) : 0;
-}
-
-// Sleeps up to ms, waking early when input arrives for this thread.
-void WaitForInput(int ms) {
-    if (ms <= 0) return;
-    MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-}
-
-// Reads texts without sending messages, so it works whatever the owning thread is busy with.
-std::wstring WindowText(HWND hwnd) {
-    std::vector<wchar_t> buf(256);
-    for (;;) {
-        const int n = InternalGetWindowText(hwnd, buf.data(), static_cast<int>(buf.size()));
-        if (n < static_cast<int>(buf.size()) - 1 || buf.size() >= (1u << 20))
-            return std::wstring(buf.data(), n > 0 ? static_cast<size_t>(n) : 0);
-        buf.resize(buf.size() * 4);
-    }
-}
 
 std::wstring ClassName(HWND hwnd) {
     wchar_t buf[256] = {};
@@ -72,18 +47,6 @@ int ControlId(HWND hwnd) {
 }
 
 constexpr int kTextStaticId = 0xFFFF;
-
-// Registers a window class of the harness (arrow cursor) and returns its name.
-const wchar_t* RegisterWindowClass(const wchar_t* name, WNDPROC proc) {
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof(wc);
-    wc.lpfnWndProc = proc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW, with or without UNICODE
-    wc.lpszClassName = name;
-    RegisterClassExW(&wc);
-    return name;
-}
 
 bool IsShownMessageBox(HWND hwnd) {
     if (!IsWindowVisible(hwnd) || !SameClass(ClassName(hwnd), L"#32770")) return false;
