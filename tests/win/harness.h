@@ -21,6 +21,7 @@
 #include "harness_input.h"
 #include "harness_boxes.h"
 #include "harness_screen.h"
+#include "harness_process.h"
 
 namespace harness {
 
@@ -51,26 +52,5 @@ int PrintMismatches(const Page& page, int w, int h, const std::function<COLORREF
 // Wine's GetGuiResources(GR_GDIOBJECTS) is a stub that answers 0, so under Wine the handle table that
 // win32u publishes in the PEB is counted instead.
 int GdiObjectCount();
-
-// A process started by Launch. The destructor terminates it if it is still running, so a failed test does
-// not leave it behind.
-struct Process {
-    HANDLE process = nullptr;
-    DWORD pid = 0;
-    Process() = default;
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-    ~Process();
-    // Waits (pumping this thread's messages) until the process exits.
-    bool WaitExit(int timeoutMs);
-    // Exit code, or STILL_ACTIVE while it runs.
-    DWORD ExitCode() const;
-};
-// Starts exePath (full path) with optional args; nullptr on failure.
-std::unique_ptr<Process> Launch(const std::wstring& exePath, const std::wstring& args = L"");
-// A top-level window (visible or not) of process pid whose title is exactly title, or nullptr.
-HWND FindTopWindowOfProcess(DWORD pid, const std::wstring& title);
-// Directory of the running executable, without a trailing separator.
-std::wstring ExeDir();
 
 }  // namespace harness
