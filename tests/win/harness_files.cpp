@@ -1,27 +1,18 @@
-#include "harness.h"
+// Files, BMPs, printouts and the GDI object count.
+#include "harness_files.h"
 
 #include <commdlg.h>
 #include <winternl.h>
 
 #include <algorithm>
-#include <chrono>
-#include <condition_variable>
-#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
-#include <thread>
-#include <utility>
 
-#include "harness_detail.h"
+#include "harness_pump.h"
+#include "harness_process.h"
 
 namespace harness {
-
-using namespace detail;
-
-// ---------------------------------------------------------------------------------------------------------
-// Files and printouts
 
 std::vector<uint8_t> ReadFileBytes(const std::wstring& path) {
     HANDLE f = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -153,7 +144,6 @@ int PrintMismatches(const Page& page, int w, int h, const std::function<COLORREF
 
 // ---------------------------------------------------------------------------------------------------------
 // GDI object count
-
 namespace {
 
 // One slot of the handle table Wine's win32u keeps in process memory and publishes through
