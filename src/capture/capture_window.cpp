@@ -18,15 +18,6 @@ frmVLc1& CaptureWindow() {
     return window;
 }
 
-int BytesPerPixel_Derive() {
-    const HWND window = CaptureWindow().hWnd();
-    HDC dc = GetDC(window);
-    const int bits = GetDeviceCaps(dc, BITSPIXEL);
-    ReleaseDC(window, dc);
-    VL.BytesPerPixel = vintrel::BytesPerPixelFromBits(bits);
-    return bits;
-}
-
 frmVLc1::frmVLc1()
     : PicCAPT(*this),
       timKEYIN(*this, [this] { timKEYIN_Timer(); }),

@@ -71,7 +71,7 @@ void frmVLm1::MDIForm_Load() {
     VL.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
     VL.CaptureMode = 0;
     CaptureWindow().Load();
-    BytesPerPixel_Derive();
+    BytesPerPixel_Derive(CaptureWindow().hWnd());
     if (!Frame_Alloc()) rt::MsgBox(L"Memm Alloc NG!");
 }
 

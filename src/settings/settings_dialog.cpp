@@ -191,7 +191,7 @@ void frmVLEST::Form_Activate() {
     for (const auto& f : figures) f.label.SetText(vintrel::FormatGroupedUnsigned(f.bytes, symbols_.group));
     VL.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     VL.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    lblColorCnt.SetText(std::to_wstring(BytesPerPixel_Derive()));
+    lblColorCnt.SetText(std::to_wstring(BytesPerPixel_Derive(CaptureWindow().hWnd())));
     RefreshEstimate();
 }
 
