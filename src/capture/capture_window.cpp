@@ -2,8 +2,8 @@
 
 #include "capture/capture_rules.h"
 #include "core/frame_rules.h"
-#include "core/main_window.h"
 #include "core/shared_state.h"
+#include "core/view_window.h"
 #include "platform/runtime.h"
 
 namespace {
@@ -35,7 +35,7 @@ rt::FormStyle frmVLc1::Style() const {
 
 void frmVLc1::Form_Load() {
     int left = 0, top = 0, width = rt::ScreenWidthTwips(), height = rt::ScreenHeightTwips();
-    if (frmVLm1* main = frmVLm1::Instance(); main && main->Loaded()) {
+    if (rt::Form* main = Workspace(); main && main->Loaded()) {
         left = main->Left();
         top = main->Top();
         width = main->Width();
