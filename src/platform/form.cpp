@@ -1,3 +1,4 @@
+// The form's window class and procedure and its lifecycle: load, show, modal show, hide and unload.
 #include "platform/form.h"
 
 #include "platform/errors.h"

@@ -1,5 +1,7 @@
 // Forms: windows with the load, activate, close-request and unload events of the window runtime (MDI
-// frames and children in mdi.h). Positions and outer sizes are in twips.
+// frames and children in mdi.h). Positions and outer sizes are in twips. Form's members are defined by
+// concern: form.cpp (window procedure and lifecycle), form_properties.cpp (caption, place, size, state),
+// form_activation.cpp (activation and focus), dialog_keys.cpp (the dialog keyboard).
 #pragma once
 
 #include <windows.h>
