@@ -2,8 +2,8 @@
 
 #include "capture/capture_rules.h"
 #include "core/frame_rules.h"
-#include "core/main_window.h"
 #include "core/shared_state.h"
+#include "core/view_window.h"
 #include "platform/runtime.h"
 
 namespace {
@@ -16,15 +16,6 @@ const wchar_t kMinMaxMessage[] =
 frmVLc1& CaptureWindow() {
     static frmVLc1 window;
     return window;
-}
-
-int BytesPerPixel_Derive() {
-    const HWND window = CaptureWindow().hWnd();
-    HDC dc = GetDC(window);
-    const int bits = GetDeviceCaps(dc, BITSPIXEL);
-    ReleaseDC(window, dc);
-    VL.BytesPerPixel = vintrel::BytesPerPixelFromBits(bits);
-    return bits;
 }
 
 frmVLc1::frmVLc1()
@@ -44,7 +35,7 @@ rt::FormStyle frmVLc1::Style() const {
 
 void frmVLc1::Form_Load() {
     int left = 0, top = 0, width = rt::ScreenWidthTwips(), height = rt::ScreenHeightTwips();
-    if (frmVLm1* main = frmVLm1::Instance(); main && main->Loaded()) {
+    if (rt::Form* main = Workspace(); main && main->Loaded()) {
         left = main->Left();
         top = main->Top();
         width = main->Width();

@@ -63,7 +63,3 @@ class frmVLc1 : public rt::Form {
 
 // The one capture window of the process (created on first use, loaded on demand).
 frmVLc1& CaptureWindow();
-
-// Reads the display's bits per pixel on the capture window's device context and derives
-// BytesPerPixel from it; returns the bits.
-int BytesPerPixel_Derive();

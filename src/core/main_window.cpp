@@ -2,9 +2,6 @@
 
 #include <windows.h>
 
-#include <algorithm>
-#include <string>
-
 #include "capture/capture_window.h"
 #include "core/about_window.h"
 #include "core/shared_state.h"
@@ -18,8 +15,6 @@
 
 namespace {
 
-frmVLm1* g_instance = nullptr;
-
 const wchar_t kCaption[] = L"VINTREL Ver.1";
 const wchar_t kHelpFile[] = L"vintrel.hlp";
 const wchar_t kBusyMessage[] = L"録画、再生等の処理を中止してください。";
@@ -30,11 +25,12 @@ const wchar_t kUseExitMessage[] = L"終了するときには、ファイルメ�
 frmVLm1::frmVLm1() = default;
 
 frmVLm1::~frmVLm1() {
-    if (g_instance == this) g_instance = nullptr;
+    if (Workspace() == this) SetWorkspace(nullptr);
+    Views_Release();
 }
 
 frmVLm1* frmVLm1::Instance() {
-    return g_instance;
+    return static_cast<frmVLm1*>(Workspace());
 }
 
 rt::FormStyle frmVLm1::Style() const {
@@ -49,7 +45,7 @@ rt::FormStyle frmVLm1::Style() const {
 }
 
 void frmVLm1::MDIForm_Load() {
-    g_instance = this;
+    SetWorkspace(this);
     VL.ViewBatch = 0;
     CentreOnScreen();
     VL.OwnWindow = hWnd();
@@ -71,7 +67,7 @@ void frmVLm1::MDIForm_Load() {
     VL.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
     VL.CaptureMode = 0;
     CaptureWindow().Load();
-    BytesPerPixel_Derive();
+    BytesPerPixel_Derive(CaptureWindow().hWnd());
     if (!Frame_Alloc()) rt::MsgBox(L"Memm Alloc NG!");
 }
 
@@ -89,7 +85,7 @@ void frmVLm1::MDIForm_Unload() {
     rt::CloseHelp();
     CaptureWindow().Unload();
     if (!Frame_Free()) rt::MsgBox(L"Memm DeAlloc NG!");
-    if (g_instance == this) g_instance = nullptr;
+    if (Workspace() == this) SetWorkspace(nullptr);
 }
 
 bool frmVLm1::OnFrameMessage(UINT msg, WPARAM wp, LPARAM /*lp*/, LRESULT& result) {
@@ -147,18 +143,6 @@ void frmVLm1::mePLAY_Click() {
     }
     VL.CaptureMode = 2;
     CaptureWindow().Show();
-}
-
-void frmVLm1::View_Open(int32_t& index) {
-    views_.erase(std::remove_if(views_.begin(), views_.end(), [](const auto& v) { return !v->Loaded(); }),
-                 views_.end());
-    if (!Frame_RoomForView()) throw rt::RuntimeError(rt::kErrOutOfMemory);
-    VL.ViewSerial += 1;
-    views_.push_back(std::make_unique<frmVLs1>(*this));
-    frmVLs1& view = *views_.back();
-    view.Show();
-    view.SetCaption(std::to_wstring(VL.ViewBatch) + L"-" + std::to_wstring(VL.ViewSerial));
-    view.DrawFrame(index);
 }
 
 void frmVLm1::meALL_Click() {

@@ -2,19 +2,15 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
-#include <vector>
 
-#include "platform/form.h"
-
-class frmVLs1;
+#include "platform/mdi.h"
 
 class frmVLm1 : public rt::MdiForm {
   public:
     frmVLm1();
     ~frmVLm1() override;
 
-    // The main window of this process while it is loaded, else nullptr.
+    // The main window of this process while it is loaded, else nullptr (the workspace of the views).
     static frmVLm1* Instance();
 
     void mfSAVE_Click();
@@ -39,19 +35,10 @@ class frmVLm1 : public rt::MdiForm {
     // end here (something runs; the user was told, and the capture window is shown).
     bool Busy_Refused(const wchar_t* title);
 
-    // Opens a view of frame `index` (1 .. Framemax), captioned ViewBatch-ViewSerial.
-    void View_Open(int32_t& index);
-
   protected:
     rt::FormStyle Style() const override;
     void MDIForm_Load() override;
     void MDIForm_QueryUnload(int16_t& cancel, int unloadMode) override;
     void MDIForm_Unload() override;
     bool OnFrameMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
-
-  private:
-    // The view objects opened by View_Open. A view's object outlives its window: the main window deletes
-    // the objects of closed views at the next View_Open and when it goes itself, never while a view's own
-    // handlers may still run (no View_Open runs inside another).
-    std::vector<std::unique_ptr<frmVLs1>> views_;
 };

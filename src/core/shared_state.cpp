@@ -60,6 +60,14 @@ void Frame_SetMemoryFunctions(FrameAllocFn alloc, FrameLockFn lock) {
     g_lock = std::move(lock);
 }
 
+int BytesPerPixel_Derive(HWND window) {
+    HDC dc = GetDC(window);
+    const int bits = GetDeviceCaps(dc, BITSPIXEL);
+    ReleaseDC(window, dc);
+    VL.BytesPerPixel = vintrel::BytesPerPixelFromBits(bits);
+    return bits;
+}
+
 bool Frame_Alloc() {
     // Blocks of an earlier allocation were released by the caller.
     const size_t entries = VL.Framemax > 0 ? static_cast<size_t>(VL.Framemax) + 1 : 1;

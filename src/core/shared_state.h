@@ -44,6 +44,10 @@ extern mdlVL1 VL;
 constexpr int16_t kTrue = -1;
 constexpr int16_t kFalse = 0;
 
+// Reads the display's bits per pixel on the device context of `window` (the capture window) and derives
+// BytesPerPixel from it; returns the bits.
+int BytesPerPixel_Derive(HWND window);
+
 // Obtains and locks one zero-filled block of PicWidth x PicHeight x BytesPerPixel bytes per frame;
 // false at the first failure. The store never takes the last of the process's memory: when a reserve for
 // the rest of the program can no longer be obtained, blocks are given back from the end until it can, and

@@ -1,8 +1,45 @@
 #include "core/view_window.h"
 
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <vector>
+
 #include "capture/capture_rules.h"
 #include "core/shared_state.h"
 #include "platform/runtime.h"
+
+namespace {
+
+rt::MdiForm* g_workspace = nullptr;
+std::vector<std::unique_ptr<frmVLs1>> g_views;
+
+}  // namespace
+
+rt::MdiForm* Workspace() {
+    return g_workspace;
+}
+
+void SetWorkspace(rt::MdiForm* frame) {
+    g_workspace = frame;
+}
+
+void View_Open(int32_t& index) {
+    if (!g_workspace) return;
+    g_views.erase(std::remove_if(g_views.begin(), g_views.end(), [](const auto& v) { return !v->Loaded(); }),
+                  g_views.end());
+    if (!Frame_RoomForView()) throw rt::RuntimeError(rt::kErrOutOfMemory);
+    VL.ViewSerial += 1;
+    g_views.push_back(std::make_unique<frmVLs1>(*g_workspace));
+    frmVLs1& view = *g_views.back();
+    view.Show();
+    view.SetCaption(std::to_wstring(VL.ViewBatch) + L"-" + std::to_wstring(VL.ViewSerial));
+    view.DrawFrame(index);
+}
+
+void Views_Release() {
+    g_views.clear();
+}
 
 frmVLs1::frmVLs1(rt::MdiForm& frame) : rt::MdiChild(frame), picFRM(*this) {
     picFRM.SetAutoRedraw(true);

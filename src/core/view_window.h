@@ -1,10 +1,10 @@
 // A frame view: an MDI child of the main window that shows one recorded frame at its real size, pixel for
-// pixel, from its own copy of the frame.
+// pixel, from its own copy of the frame; and the workspace the views open in.
 #pragma once
 
 #include <cstdint>
 
-#include "platform/form.h"
+#include "platform/mdi.h"
 #include "platform/picture_box.h"
 
 class frmVLs1 : public rt::MdiChild {
@@ -24,6 +24,18 @@ class frmVLs1 : public rt::MdiChild {
     void Form_Load() override;
     void Form_Unload() override;
 };
+
+// The workspace the views open in: the main window from its load to its unload, else nullptr. The windows
+// that open views or stand by the main window reach it here.
+rt::MdiForm* Workspace();
+void SetWorkspace(rt::MdiForm* frame);
+
+// Opens a view of frame `index` (1 .. Framemax) in the workspace, captioned ViewBatch-ViewSerial.
+void View_Open(int32_t& index);
+// Deletes the view objects, when the workspace's window goes. A view's object outlives its window: the
+// objects of closed views are deleted at the next View_Open and here, never while a view's own handlers may
+// still run (no View_Open runs inside another).
+void Views_Release();
 
 // Open-all and compaction are runs: RunState is 3 from their start, with no cancel pending, until they end,
 // however they end.

@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "core/main_window.h"
 #include "core/shared_state.h"
 #include "core/view_window.h"
 #include "output/compact_rules.h"
+#include "platform/mdi.h"
 #include "platform/runtime.h"
 
 namespace {
@@ -24,7 +24,7 @@ rt::Bounds At(int left, int top, int width, int height) {
 // A view loaded as the pass's scratch view: never shown, captioned or drawn, but counted as a loaded view
 // until it is unloaded, also when the pass ends early.
 struct ScratchView {
-    explicit ScratchView(frmVLm1& main) : view(main) {}
+    explicit ScratchView(rt::MdiForm& workspace) : view(workspace) {}
     ~ScratchView() { view.Unload(); }
     frmVLs1 view;
 };
@@ -107,30 +107,29 @@ bool frmPGS::ShowAndYield() {
     if (batch_) batch_->Flush();
     pacer_.YieldNow();
     // The program may have been ended during the yield: then the pass ends at once, reading no frame.
-    return frmVLm1::Instance() != nullptr && VL.CancelRequest == 0;
+    return Workspace() != nullptr && VL.CancelRequest == 0;
 }
 
 void frmPGS::Compact_Run() {
-    frmVLm1* main = frmVLm1::Instance();
-    if (!main) return;
+    rt::MdiForm* workspace = Workspace();
+    if (!workspace) return;
     BatchRun run;
-    ScratchView scratch(*main);
+    ScratchView scratch(*workspace);
     scratch.view.Load();
     scratch.view.Hide();
     const vintrel::FrameGeometry geometry = {VL.PicWidth, VL.PicHeight, VL.BytesPerPixel};
     pacer_ = rt::YieldPacer();
     rowY_ = -1;
-    rt::MdiBatch batch(*main);
+    rt::MdiBatch batch(*workspace);
     batch_ = &batch;
     const bool completed = vintrel::CompactPass(
         VL.RecordedCount, geometry,
         [](int32_t index, int32_t* bytes) -> const uint8_t* { return Frame_Block(index, bytes); },
         [this](int32_t k, int32_t y) { return AfterRow(k, y); },
         [this, &batch](int32_t k) {
-            frmVLm1* current = frmVLm1::Instance();
-            if (!current) return false;
+            if (!Workspace()) return false;
             batch.Hold();
-            current->View_Open(k);
+            View_Open(k);
             batch.Opened();
             pacer_.LookNext();
             return true;

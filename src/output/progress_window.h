@@ -10,6 +10,10 @@
 #include "platform/controls.h"
 #include "platform/runtime.h"
 
+namespace rt {
+class MdiBatch;
+}
+
 class frmPGS : public rt::Form {
   public:
     frmPGS();

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "platform/runtime.h"
+#include "platform/units.h"
 
 namespace rt {
 

@@ -1,34 +1,17 @@
+// The form's window class and procedure and its lifecycle: load, show, modal show, hide and unload.
 #include "platform/form.h"
 
-#include <algorithm>
-
-#include "platform/help.h"
-#include "platform/runtime.h"
+#include "platform/errors.h"
+#include "platform/form_internal.h"
+#include "platform/msgbox.h"
+#include "platform/units.h"
 
 namespace rt {
 
 namespace {
 
-// Form_Activate runs from a posted message, so that it never runs inside the window system's own
-// activation processing (it may open a message box).
-const UINT kMsgActivate = WM_APP + 0x100;
-// Windows activates the next window when the active one is minimized; Wine leaves the minimized
-// window active without a focus, so that keystrokes meant for the application reach it instead (and
-// Enter restores it). A minimized form hands the activation on itself, after its minimizing is done.
-const UINT kMsgMinimized = WM_APP + 0x102;
-// Focus events are posted too: a control notifies its parent before it has finished taking the
-// focus, and a handler may move the focus elsewhere or open a message box.
-const UINT kMsgGotFocus = WM_APP + 0x101;
-const wchar_t kFormClass[] = L"VintrelForm";
-// Child-window ids: a form's controls count up from the first in the order they were added (clear of the
-// dialog ids IDOK .. IDCONTINUE); the MDI client, a frame's only child of its own, takes the one before.
-const int kFirstControlId = 1000;
-const int kMdiClientId = kFirstControlId - 1;
-
 int g_loadedForms = 0;
-// The form that last received Form_Activate; cleared when it is hidden or minimized, so that the
-// next activation of that form raises the event again.
-Form* g_lastActive = nullptr;
+bool g_quitWhenNoForms = false;
 
 struct ModalContext {
     HWND self;
@@ -44,28 +27,7 @@ BOOL CALLBACK DisableForModal(HWND w, LPARAM p) {
     return TRUE;
 }
 
-// The highest visible, enabled, not minimized window of this thread that can take the activation.
-HWND NextWindowToActivate(HWND minimized) {
-    for (HWND w = GetWindow(minimized, GW_HWNDFIRST); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (w == minimized || GetWindowThreadProcessId(w, nullptr) != GetCurrentThreadId()) continue;
-        if (!IsWindowVisible(w) || !IsWindowEnabled(w) || IsIconic(w)) continue;
-        if (GetWindowLongPtrW(w, GWL_EXSTYLE) & (WS_EX_NOACTIVATE | WS_EX_TOOLWINDOW)) continue;
-        return w;
-    }
-    return nullptr;
-}
-
-bool IsTabStop(HWND w) {
-    return (GetWindowLongW(w, GWL_STYLE) & WS_TABSTOP) && IsWindowVisible(w) && IsWindowEnabled(w);
-}
-
 }  // namespace
-
-HWND HiddenOwner() {
-    static const HWND owner = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
-                                              GetModuleHandleW(nullptr), nullptr);
-    return owner;
-}
 
 Form::Form() = default;
 
@@ -76,7 +38,7 @@ Form::~Form() {
         DestroyWindow(hwnd_);
         --g_loadedForms;
     }
-    if (g_lastActive == this) g_lastActive = nullptr;
+    ForgetActivation();
 }
 
 const wchar_t* Form::WindowClass() {
@@ -100,11 +62,12 @@ const wchar_t* Form::WindowClass() {
 }
 
 Form* FormFromHandle(HWND hwnd) {
-    if (!hwnd) return nullptr;
-    wchar_t cls[32] = {};
-    GetClassNameW(hwnd, cls, 32);
-    if (lstrcmpW(cls, kFormClass) != 0) return nullptr;
+    if (!IsFormWindow(hwnd)) return nullptr;
     return reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+}
+
+void SetQuitWhenNoForms(bool quit) {
+    g_quitWhenNoForms = quit;
 }
 
 int Form::LoadedCount() {
@@ -115,10 +78,6 @@ void Form::AddControl(Control* control) {
     control->childId_ = kFirstControlId + static_cast<int>(controls_.size());
     controls_.push_back(control);
     if (hwnd_) control->Attach(hwnd_);
-}
-
-void Form::ControlGotFocus(Control* control) {
-    if (hwnd_ && !restoringFocus_) PostMessageW(hwnd_, kMsgGotFocus, 0, reinterpret_cast<LPARAM>(control));
 }
 
 HWND Form::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {
@@ -236,21 +195,11 @@ void Form::Hide() {
     if (!hwnd_) return;
     EndModal();
     ShowWindow(hwnd_, SW_HIDE);
-    if (g_lastActive == this) g_lastActive = nullptr;
+    ForgetActivation();
 }
 
 bool Form::Visible() const {
     return hwnd_ && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_VISIBLE);
-}
-
-RedrawHold::RedrawHold(HWND window) : window_(window) {
-    if (window_) SendMessageW(window_, WM_SETREDRAW, FALSE, 0);
-}
-
-RedrawHold::~RedrawHold() {
-    if (!window_ || !IsWindow(window_)) return;
-    SendMessageW(window_, WM_SETREDRAW, TRUE, 0);
-    RedrawWindow(window_, nullptr, nullptr, RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
 }
 
 bool Form::RequestClose(int mode) {
@@ -282,146 +231,6 @@ bool Form::Unload(int mode) {
     if (!RequestClose(mode)) return false;
     UnloadWithoutQuery();
     return true;
-}
-
-void Form::SetCaption(const std::wstring& caption) {
-    if (hwnd_) SetWindowTextW(hwnd_, caption.c_str());
-}
-
-std::wstring Form::Caption() const {
-    if (!hwnd_) return L"";
-    int n = GetWindowTextLengthW(hwnd_);
-    std::wstring text(static_cast<size_t>(n) + 1, L'\0');
-    GetWindowTextW(hwnd_, &text[0], n + 1);
-    text.resize(static_cast<size_t>(n));
-    return text;
-}
-
-RECT Form::WindowRectInParent() const {
-    RECT r = {0, 0, 0, 0};
-    if (!hwnd_) return r;
-    GetWindowRect(hwnd_, &r);
-    HWND parent = GetParent(hwnd_);
-    if (parent && (GetWindowLongPtrW(hwnd_, GWL_STYLE) & WS_CHILD)) {
-        MapWindowPoints(HWND_DESKTOP, parent, reinterpret_cast<POINT*>(&r), 2);
-    }
-    return r;
-}
-
-int Form::Left() const {
-    return PixelsToTwipsX(WindowRectInParent().left);
-}
-int Form::Top() const {
-    return PixelsToTwipsY(WindowRectInParent().top);
-}
-int Form::Width() const {
-    RECT r = WindowRectInParent();
-    return PixelsToTwipsX(r.right - r.left);
-}
-int Form::Height() const {
-    RECT r = WindowRectInParent();
-    return PixelsToTwipsY(r.bottom - r.top);
-}
-
-void Form::CheckSizable() const {
-    if (!hwnd_) throw RuntimeError(kErrObjectNotSet);
-    if (IsIconic(hwnd_) || IsZoomed(hwnd_)) throw RuntimeError(kErrMinMaxResize);
-}
-
-void Form::PlaceOuter(const RECT& r) {
-    SetWindowPos(hwnd_, nullptr, r.left, r.top, r.right - r.left, r.bottom - r.top,
-                 SWP_NOZORDER | SWP_NOACTIVATE);
-}
-
-void Form::SetLeft(int twips) {
-    CheckSizable();
-    RECT r = WindowRectInParent();
-    OffsetRect(&r, TwipsToPixelsX(twips) - r.left, 0);
-    PlaceOuter(r);
-}
-
-void Form::SetTop(int twips) {
-    CheckSizable();
-    RECT r = WindowRectInParent();
-    OffsetRect(&r, 0, TwipsToPixelsY(twips) - r.top);
-    PlaceOuter(r);
-}
-
-void Form::SetWidth(int twips) {
-    CheckSizable();
-    RECT r = WindowRectInParent();
-    r.right = r.left + std::max(0, TwipsToPixelsX(twips));
-    PlaceOuter(r);
-}
-
-void Form::SetHeight(int twips) {
-    CheckSizable();
-    RECT r = WindowRectInParent();
-    r.bottom = r.top + std::max(0, TwipsToPixelsY(twips));
-    PlaceOuter(r);
-}
-
-void Form::CentreOnScreen() {
-    SetLeft((ScreenWidthTwips() - Width()) / 2);
-    SetTop((ScreenHeightTwips() - Height()) / 2);
-}
-
-void Form::FitClientTo(int widthPx, int heightPx) {
-    SetWidth(Width() + PixelsToTwipsX(widthPx - ScaleWidthPx()));
-    SetHeight(Height() + PixelsToTwipsY(heightPx - ScaleHeightPx()));
-}
-
-int Form::ScaleWidthPx() const {
-    RECT r = {0, 0, 0, 0};
-    if (hwnd_) GetClientRect(hwnd_, &r);
-    return r.right;
-}
-
-int Form::ScaleHeightPx() const {
-    RECT r = {0, 0, 0, 0};
-    if (hwnd_) GetClientRect(hwnd_, &r);
-    return r.bottom;
-}
-
-int Form::WindowState() const {
-    if (!hwnd_) return kNormal;
-    if (IsIconic(hwnd_)) return kMinimized;
-    if (IsZoomed(hwnd_)) return kMaximized;
-    return kNormal;
-}
-
-void Form::SetWindowState(int state) {
-    if (!hwnd_) return;
-    const bool child = (GetWindowLongPtrW(hwnd_, GWL_EXSTYLE) & WS_EX_MDICHILD) != 0;
-    switch (state) {
-        case kMinimized:
-            // A minimized window is no longer the active form, even where the window system
-            // leaves it active.
-            ShowWindow(hwnd_, SW_MINIMIZE);
-            if (g_lastActive == this) g_lastActive = nullptr;
-            return;
-        case kMaximized:
-            if (child) {
-                SendMessageW(GetParent(hwnd_), WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(hwnd_), 0);
-            } else {
-                ShowWindow(hwnd_, SW_MAXIMIZE);
-            }
-            break;
-        default:
-            if (child) {
-                SendMessageW(GetParent(hwnd_), WM_MDIRESTORE, reinterpret_cast<WPARAM>(hwnd_), 0);
-            } else {
-                ShowWindow(hwnd_, SW_RESTORE);
-            }
-            break;
-    }
-    CheckActivation();
-}
-
-void Form::CheckActivation() {
-    if (!hwnd_ || GetActiveWindow() != hwnd_ || g_lastActive == this) return;
-    g_lastActive = this;
-    PostMessageW(hwnd_, kMsgActivate, 0, 0);
 }
 
 LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
@@ -457,19 +266,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (wp) RunHandler([&] { Unload(kUnloadSession); });
             return 0;
         case WM_ACTIVATE:
-            if (LOWORD(wp) != WA_INACTIVE && g_lastActive != this) {
-                g_lastActive = this;
-                PostMessageW(hwnd, kMsgActivate, 0, 0);
-            }
-            if (dialogKeys_) {
-                if (LOWORD(wp) == WA_INACTIVE) {
-                    HWND focus = GetFocus();
-                    if (focus && IsChild(hwnd, focus)) savedFocus_ = focus;
-                } else if (HIWORD(wp) == 0) {
-                    RestoreFocus();
-                    return 0;
-                }
-            }
+            if (OnActivateMessage(wp)) return 0;
             break;
         case WM_COMMAND:
             if (lp != 0) {
@@ -495,10 +292,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             break;
         }
         case WM_SIZE:
-            if (wp == SIZE_MINIMIZED) {
-                if (g_lastActive == this) g_lastActive = nullptr;
-                PostMessageW(hwnd, kMsgMinimized, 0, 0);
-            }
+            if (wp == SIZE_MINIMIZED) OnMinimized();
             break;
         case WM_TIMER: {
             bool mine = false;
@@ -527,32 +321,16 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
         }
         case WM_NCDESTROY: {
             for (Control* c : controls_) c->Detach();
-            if (g_lastActive == this) g_lastActive = nullptr;
+            ForgetActivation();
             SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
             hwnd_ = nullptr;
             unloading_ = false;
             LRESULT r = DefaultProc(hwnd, msg, wp, lp);
-            if (--g_loadedForms == 0 && QuitWhenNoForms()) PostQuitMessage(0);
+            if (--g_loadedForms == 0 && g_quitWhenNoForms) PostQuitMessage(0);
             return r;
         }
         default:
-            if (msg == kMsgActivate) {
-                if (IsWindowVisible(hwnd)) RunHandler([&] { Form_Activate(); });
-                return 0;
-            }
-            if (msg == kMsgMinimized) {
-                if (IsIconic(hwnd) && GetActiveWindow() == hwnd) {
-                    if (HWND next = NextWindowToActivate(hwnd)) SetForegroundWindow(next);
-                }
-                return 0;
-            }
-            if (msg == kMsgGotFocus) {
-                auto* control = reinterpret_cast<Control*>(lp);
-                if (std::find(controls_.begin(), controls_.end(), control) != controls_.end()) {
-                    RunHandler([&] { control->OnGotFocus(); });
-                }
-                return 0;
-            }
+            if (OnPostedMessage(msg, lp)) return 0;
             break;
     }
     return DefaultProc(hwnd, msg, wp, lp);
@@ -575,221 +353,6 @@ void Form::PaintLines() {
         DeleteObject(pen);
     }
     EndPaint(hwnd_, &ps);
-}
-
-// Dialog keyboard
-
-void Form::RestoreFocus() {
-    HWND target = savedFocus_;
-    if (target && IsWindow(target) && IsChild(hwnd_, target) && IsWindowVisible(target) &&
-        IsWindowEnabled(target)) {
-        // Coming back to the form is no move between its controls: no focus event.
-        restoringFocus_ = true;
-        SetFocus(target);
-        restoringFocus_ = false;
-    } else {
-        MoveFocus(false);
-    }
-}
-
-void Form::MoveFocus(bool backwards) {
-    std::vector<HWND> stops;
-    for (HWND w = GetWindow(hwnd_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (IsTabStop(w)) stops.push_back(w);
-    }
-    if (stops.empty()) return;
-    // The control that holds the focus may be an inner window of a stop (the edit of a combo box).
-    HWND focus = GetFocus();
-    while (focus && focus != hwnd_ && GetParent(focus) != hwnd_) focus = GetParent(focus);
-    const auto at = std::find(stops.begin(), stops.end(), focus);
-    const size_t n = stops.size();
-    size_t next;
-    if (at == stops.end()) {
-        next = backwards ? n - 1 : 0;
-    } else {
-        const size_t i = static_cast<size_t>(at - stops.begin());
-        next = backwards ? (i + n - 1) % n : (i + 1) % n;
-    }
-    SetFocus(stops[next]);
-    // Text reached with Tab is selected, so that typing replaces it (in a combo box the focus is on its
-    // edit).
-    HWND focused = GetFocus();
-    if (focused && (SendMessageW(focused, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)) {
-        SendMessageW(focused, EM_SETSEL, 0, -1);
-    }
-}
-
-bool Form::TranslateKey(MSG& msg) {
-    if (msg.message == WM_KEYDOWN && dialogKeys_) {
-        const WPARAM vk = msg.wParam;
-        if (vk != VK_TAB && vk != VK_RETURN && vk != VK_ESCAPE) return false;
-        if (GetKeyState(VK_CONTROL) < 0 || GetKeyState(VK_MENU) < 0) return false;
-        const LRESULT wants = SendMessageW(msg.hwnd, WM_GETDLGCODE, vk, reinterpret_cast<LPARAM>(&msg));
-        if (wants & (DLGC_WANTMESSAGE | DLGC_WANTALLKEYS)) return false;
-        if (vk == VK_TAB) {
-            if (wants & DLGC_WANTTAB) return false;
-            MoveFocus(GetKeyState(VK_SHIFT) < 0);
-            return true;
-        }
-        bool handled = false;
-        RunHandler([&] {
-            for (Control* c : controls_) {
-                if (c->OnDialogKey(static_cast<WORD>(vk))) {
-                    handled = true;
-                    break;
-                }
-            }
-        });
-        return handled;
-    }
-    if (msg.message == WM_CHAR && keyPreview_) {
-        auto key = static_cast<int16_t>(msg.wParam);
-        RunHandler([&] { Form_KeyPress(key); });
-        if (key == 0) return true;
-        msg.wParam = static_cast<uint16_t>(key);
-    }
-    return false;
-}
-
-bool TranslateFormKeys(MSG& msg) {
-    if (msg.message != WM_KEYDOWN && msg.message != WM_CHAR) return false;
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    Form* form = FormFromHandle(root);
-    if (!form) return false;
-    if (msg.message == WM_KEYDOWN && msg.wParam == VK_F1 && !HelpFile().empty()) {
-        ShowHelp();
-        return true;
-    }
-    return form->TranslateKey(msg);
-}
-
-// MDI frame
-
-bool MdiForm::OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
-    if (msg != WM_CREATE) return OnFrameMessage(msg, wp, lp, result);
-    CLIENTCREATESTRUCT ccs = {nullptr, 0xFF00};
-    // Children keep the frame style they ask for (a view has a fixed border).
-    client_ = CreateWindowExW(
-        WS_EX_CLIENTEDGE, L"MDICLIENT", nullptr,
-        WS_CHILD | WS_CLIPCHILDREN | WS_VSCROLL | WS_HSCROLL | WS_VISIBLE | MDIS_ALLCHILDSTYLES, 0, 0, 0, 0,
-        hWnd(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(kMdiClientId)), GetModuleHandleW(nullptr), &ccs);
-    result = client_ ? 0 : -1;
-    return true;
-}
-
-LRESULT MdiForm::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefFrameProcW(hwnd, client_, msg, wp, lp);
-}
-
-std::vector<Form*> MdiForm::Children() const {
-    std::vector<Form*> children;
-    if (!client_) return children;
-    for (HWND w = GetWindow(client_, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
-        if (Form* f = FormFromHandle(w)) children.push_back(f);
-    }
-    return children;
-}
-
-Form* MdiForm::ActiveForm() const {
-    if (!client_) return nullptr;
-    return FormFromHandle(reinterpret_cast<HWND>(SendMessageW(client_, WM_MDIGETACTIVE, 0, 0)));
-}
-
-void MdiForm::Arrange(int arrangement) {
-    if (!client_) return;
-    switch (arrangement) {
-        case 0:
-            SendMessageW(client_, WM_MDICASCADE, 0, 0);
-            break;
-        case 1:
-            SendMessageW(client_, WM_MDITILE, MDITILE_HORIZONTAL, 0);
-            break;
-        case 2:
-            SendMessageW(client_, WM_MDITILE, MDITILE_VERTICAL, 0);
-            break;
-        default:
-            SendMessageW(client_, WM_MDIICONARRANGE, 0, 0);
-            break;
-    }
-}
-
-bool MdiForm::Unload(int mode) {
-    if (!hWnd()) return true;
-    if (!RequestClose(mode)) return false;
-    std::vector<Form*> children = Children();
-    for (Form* child : children) {
-        if (!child->RequestClose(kUnloadMdiChild)) return false;
-    }
-    // The children's unload events run first; their windows then go with the frame's, all at once, which
-    // spares the workspace activating and re-arranging the rest after each one.
-    for (Form* child : Children()) child->UnloadWithoutQuery(false);
-    UnloadWithoutQuery();
-    return true;
-}
-
-void MdiBatch::Note(Form* child) {
-    if (child && child->hWnd()) repaint_.push_back(child->hWnd());
-}
-
-void MdiBatch::Hold() {
-    if (held_ || !frame_.MdiClient()) return;
-    held_ = frame_.MdiClient();
-    Note(frame_.ActiveForm());
-    SendMessageW(held_, WM_SETREDRAW, FALSE, 0);
-}
-
-void MdiBatch::Opened() {
-    if (held_) Note(frame_.ActiveForm());
-}
-
-void MdiBatch::Flush() {
-    if (!held_) return;
-    // The workspace may be gone with the program, ended during a message box of the batch.
-    if (IsWindow(held_)) {
-        SendMessageW(held_, WM_SETREDRAW, TRUE, 0);
-        for (HWND child : repaint_) {
-            if (IsWindow(child)) {
-                RedrawWindow(child, nullptr, nullptr,
-                             RDW_ERASE | RDW_FRAME | RDW_INVALIDATE | RDW_ALLCHILDREN);
-            }
-        }
-    }
-    held_ = nullptr;
-    repaint_.clear();
-}
-
-// MDI child
-
-HWND MdiChild::CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) {
-    const HWND client = frame_.MdiClient();
-    BOOL maximized = FALSE;
-    const bool activeChild =
-        SendMessageW(client, WM_MDIGETACTIVE, 0, reinterpret_cast<LPARAM>(&maximized)) != 0;
-    HWND hwnd = CreateWindowExW(style.exStyle | WS_EX_MDICHILD, WindowClass(), style.caption.c_str(),
-                                (style.style & ~(WS_VISIBLE | WS_MAXIMIZE)) | WS_CHILD | WS_CLIPSIBLINGS,
-                                CW_USEDEFAULT, CW_USEDEFAULT, outerWidth, outerHeight, client, nullptr,
-                                GetModuleHandleW(nullptr), this);
-    // As Windows MDI does, a child opened while the active child is maximised opens maximised, before its
-    // load event runs. A child that is only loaded stays hidden and leaves the others as they are.
-    if (hwnd && LoadingToShow() && activeChild && maximized) {
-        SendMessageW(client, WM_MDIMAXIMIZE, reinterpret_cast<WPARAM>(hwnd), 0);
-    }
-    return hwnd;
-}
-
-LRESULT MdiChild::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
-    return DefMDIChildProcW(hwnd, msg, wp, lp);
-}
-
-int RunMessageLoop(MdiForm* frame) {
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        if (frame && frame->MdiClient() && TranslateMDISysAccel(frame->MdiClient(), &msg)) continue;
-        if (TranslateFormKeys(msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    return static_cast<int>(msg.wParam);
 }
 
 }  // namespace rt

@@ -1,5 +1,7 @@
-// Forms: top-level windows, MDI frames and MDI children with the load, activate, close-request
-// and unload events of the window runtime. Positions and outer sizes are in twips.
+// Forms: windows with the load, activate, close-request and unload events of the window runtime (MDI
+// frames and children in mdi.h). Positions and outer sizes are in twips. Form's members are defined by
+// concern: form.cpp (window procedure and lifecycle), form_properties.cpp (caption, place, size, state),
+// form_activation.cpp (activation and focus), dialog_keys.cpp (the dialog keyboard).
 #pragma once
 
 #include <windows.h>
@@ -7,6 +9,9 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+#include "platform/app_windows.h"
+#include "platform/control.h"
 
 namespace rt {
 
@@ -22,36 +27,6 @@ enum UnloadMode : int {
 
 // Window states.
 enum WindowStateValue : int { kNormal = 0, kMinimized = 1, kMaximized = 2 };
-
-class Form;
-
-// Something that lives inside a form and needs its window (timers, picture boxes, controls).
-class Control {
-  public:
-    virtual ~Control() = default;
-    virtual void Attach(HWND form) = 0;
-    virtual void Detach() = 0;
-    // A WM_TIMER of the form; true when it was this control's.
-    virtual bool OnTimer(UINT_PTR /*id*/) { return false; }
-    // A notification (WM_COMMAND) from a child window of the form; true when it was this control's.
-    virtual bool OnCommand(HWND /*child*/, WORD /*code*/) { return false; }
-    // The colours of a static child window about to be painted; true with the background brush when
-    // it was this control's.
-    virtual bool OnColor(HWND /*child*/, HDC /*dc*/, HBRUSH* /*brush*/) { return false; }
-    // The focus moved into this control from elsewhere in its form.
-    virtual void OnGotFocus() {}
-    // Enter or Esc that the focused control does not take; true when this control acted on it (the
-    // default and cancel buttons).
-    virtual bool OnDialogKey(WORD /*vk*/) { return false; }
-
-    // The id of the control's window, as CreateWindowEx takes it for a child: given by the form, unique in
-    // it and never 0, so that WM_COMMAND and accessibility tools can tell the controls apart.
-    HMENU ChildId() const { return reinterpret_cast<HMENU>(static_cast<INT_PTR>(childId_)); }
-
-  private:
-    friend class Form;
-    int childId_ = 0;
-};
 
 // A straight line drawn on a form's background: ends in twips, width in pixels.
 struct Line {
@@ -158,17 +133,25 @@ class Form {
   private:
     friend bool TranslateFormKeys(MSG& msg);
 
+    // form.cpp
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     LRESULT HandleMessage(UINT msg, WPARAM wp, LPARAM lp);
-    void CheckActivation();
-    void CheckSizable() const;
-    void PlaceOuter(const RECT& rect);
-    bool TranslateKey(MSG& msg);
-    void MoveFocus(bool backwards);
-    void RestoreFocus();
     void EndModal();
     void DestroyNativeWindow();
     void PaintLines();
+    // form_properties.cpp
+    void CheckSizable() const;
+    void PlaceOuter(const RECT& rect);
+    // form_activation.cpp
+    void CheckActivation();
+    void ForgetActivation();                    // the next activation raises Form_Activate again
+    bool OnActivateMessage(WPARAM wp);          // WM_ACTIVATE: post Form_Activate, save or restore the focus
+    void OnMinimized();                         // WM_SIZE minimized: forget the activation, hand it on (Wine)
+    bool OnPostedMessage(UINT msg, LPARAM lp);  // the messages a form posts itself; true when it was one
+    void RestoreFocus();
+    // dialog_keys.cpp
+    bool TranslateKey(MSG& msg);
+    void MoveFocus(bool backwards);
 
     HWND hwnd_ = nullptr;
     bool unloading_ = false;
@@ -182,95 +165,6 @@ class Form {
     std::vector<Line> lines_;
 };
 
-// MDI frame window: its client area is the MDI client that holds the children.
-class MdiForm : public Form {
-  public:
-    HWND MdiClient() const { return client_; }
-    // Arrangement: 0 cascade, 1 tile horizontally, 2 tile vertically, 3 arrange icons.
-    void Arrange(int arrangement);
-    // The active MDI child's form, or nullptr.
-    Form* ActiveForm() const;
-    std::vector<Form*> Children() const;
-    bool Unload(int mode = kUnloadByCode) override;
-
-  protected:
-    // The events of an MDI frame.
-    virtual void MDIForm_Load() {}
-    virtual void MDIForm_QueryUnload(int16_t& /*cancel*/, int /*unloadMode*/) {}
-    virtual void MDIForm_Unload() {}
-    // Menu commands and other messages of the frame; true when handled.
-    virtual bool OnFrameMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) {
-        return false;
-    }
-
-    LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
-    bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) final;
-
-  private:
-    void Form_Load() final { MDIForm_Load(); }
-    void Form_QueryUnload(int16_t& cancel, int unloadMode) final { MDIForm_QueryUnload(cancel, unloadMode); }
-    void Form_Unload() final { MDIForm_Unload(); }
-
-    HWND client_ = nullptr;
-};
-
-// MDI child of a given frame.
-class MdiChild : public Form {
-  public:
-    explicit MdiChild(MdiForm& frame) : frame_(frame) {}
-
-  protected:
-    HWND CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight) override;
-    LRESULT DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) override;
-
-  private:
-    MdiForm& frame_;
-};
-
-// Holds the redrawing of a window and everything in it while it is in scope, then repaints it whole.
-// Closing MDI children one after another otherwise repaints the workspace and draws the next child active
-// each time, a cost that grows with the square of their number.
-class RedrawHold {
-  public:
-    explicit RedrawHold(HWND window);
-    ~RedrawHold();
-    RedrawHold(const RedrawHold&) = delete;
-    RedrawHold& operator=(const RedrawHold&) = delete;
-
-  private:
-    HWND window_;
-};
-
-// Opens many MDI children between two yields without drawing each one again and again: the workspace's
-// redrawing is held while they open, and at the yield only the children opened meanwhile and the one that
-// was active before them are repainted. Otherwise each new child is drawn active, then inactive, and
-// painted where the next one covers it.
-class MdiBatch {
-  public:
-    explicit MdiBatch(MdiForm& frame) : frame_(frame) {}
-    ~MdiBatch() { Flush(); }
-    MdiBatch(const MdiBatch&) = delete;
-    MdiBatch& operator=(const MdiBatch&) = delete;
-
-    // Before a child opens.
-    void Hold();
-    // After it opened (it is the active child now).
-    void Opened();
-    // Lets the workspace redraw and repaints the children noted; before every yield.
-    void Flush();
-
-  private:
-    void Note(Form* child);
-
-    MdiForm& frame_;
-    HWND held_ = nullptr;
-    std::vector<HWND> repaint_;
-};
-
-// A window of the process that is never shown and outlives every form: the owner of the forms kept
-// out of the task bar, and the window every help request comes from.
-HWND HiddenOwner();
-
 // The form behind a window handle, if the window is one of ours.
 Form* FormFromHandle(HWND hwnd);
 
@@ -278,7 +172,8 @@ Form* FormFromHandle(HWND hwnd);
 // key preview and F1 for the help file. True when the message was consumed.
 bool TranslateFormKeys(MSG& msg);
 
-// Runs the thread's message loop until WM_QUIT, with MDI keyboard handling for the frame.
-int RunMessageLoop(MdiForm* frame);
+// Whether the process should end once its last form is gone (the application sets it; a test
+// program that creates forms leaves it off).
+void SetQuitWhenNoForms(bool quit);
 
 }  // namespace rt

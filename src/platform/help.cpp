@@ -4,9 +4,9 @@
 
 #include <vector>
 
-#include "platform/form.h"
+#include "platform/app_windows.h"
 #include "platform/help_rules.h"
-#include "platform/runtime.h"
+#include "platform/msgbox.h"
 
 namespace rt {
 

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "platform/runtime.h"
+#include "platform/errors.h"
 
 namespace rt {
 

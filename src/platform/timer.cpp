@@ -1,6 +1,6 @@
 #include "platform/timer.h"
 
-#include "platform/runtime.h"
+#include "platform/errors.h"
 
 namespace rt {
 

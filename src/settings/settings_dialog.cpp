@@ -4,8 +4,8 @@
 #include <string>
 
 #include "capture/capture_window.h"
-#include "core/main_window.h"
 #include "core/shared_state.h"
+#include "core/view_window.h"
 #include "settings/input_rules.h"
 #include "settings/setting_store.h"
 
@@ -135,7 +135,7 @@ rt::FormStyle frmVLEST::Style() const {
     st.clientWidthTwips = 5880;
     st.clientHeightTwips = 4740;
     st.caption = kTitle;
-    if (frmVLm1* main = frmVLm1::Instance(); main && main->Loaded()) st.owner = main->hWnd();
+    if (rt::Form* main = Workspace(); main && main->Loaded()) st.owner = main->hWnd();
     st.dialogKeys = true;
     st.keyPreview = true;
     st.lines = {Edge(200, 24, 384, 24), Edge(384, 24, 384, 220), Edge(384, 220, 200, 220),
@@ -191,7 +191,7 @@ void frmVLEST::Form_Activate() {
     for (const auto& f : figures) f.label.SetText(vintrel::FormatGroupedUnsigned(f.bytes, symbols_.group));
     VL.ScreenWidth = GetSystemMetrics(SM_CXSCREEN);
     VL.ScreenHeight = GetSystemMetrics(SM_CYSCREEN);
-    lblColorCnt.SetText(std::to_wstring(BytesPerPixel_Derive()));
+    lblColorCnt.SetText(std::to_wstring(BytesPerPixel_Derive(CaptureWindow().hWnd())));
     RefreshEstimate();
 }
 
