@@ -892,41 +892,42 @@ bool RunningOnWine() {
     return Ntdll() && GetProcAddress(Ntdll(), "wine_get_version") != nullptr;
 }
 
-const unsigned char* WineGdiTable() {
+// The table's address in a process (this one's or another's of the same pointer size), or 0.
+uintptr_t WineGdiTable(HANDLE process) {
     // Looked up at run time so that test programs need not link ntdll. (NtCurrentTeb() would be simpler
     // but trips GCC's -Warray-bounds in MinGW's headers.)
     using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
     const FARPROC proc = Ntdll() ? GetProcAddress(Ntdll(), "NtQueryInformationProcess") : nullptr;
-    if (!proc) return nullptr;
+    if (!proc) return 0;
     const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void (*)()>(proc));
     PROCESS_BASIC_INFORMATION info = {};
-    if (query(GetCurrentProcess(), ProcessBasicInformation, &info, sizeof(info), nullptr) != 0 ||
-        !info.PebBaseAddress)
-        return nullptr;
+    if (query(process, ProcessBasicInformation, &info, sizeof(info), nullptr) != 0 || !info.PebBaseAddress)
+        return 0;
         // The PEB layout in the SDK headers hides this field, so read it at its long-standing offset.
 #ifdef _WIN64
     constexpr size_t kOffset = 0xF8;
 #else
     constexpr size_t kOffset = 0x94;
 #endif
-    const unsigned char* table = nullptr;
-    std::memcpy(&table, reinterpret_cast<const unsigned char*>(info.PebBaseAddress) + kOffset, sizeof(table));
+    uintptr_t table = 0;
+    if (!ReadProcessMemory(process, reinterpret_cast<const unsigned char*>(info.PebBaseAddress) + kOffset,
+                           &table, sizeof(table), nullptr))
+        return 0;
     return table;
 }
 
 }  // namespace
 
-int GdiObjectCount() {
-    if (!RunningOnWine()) return static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
-    const unsigned char* table = WineGdiTable();
-    if (!table) return -1;
-    int count = 0;
-    for (size_t i = 0; i < kWineGdiSlots; ++i) {
-        WineGdiEntry e;
-        std::memcpy(&e, table + i * sizeof(WineGdiEntry), sizeof(e));
-        if (e.type != 0 && !(e.unique & kStockFlag)) ++count;
-    }
-    return count;
+int GdiObjectCount(HANDLE process) {
+    if (!RunningOnWine()) return static_cast<int>(GetGuiResources(process, GR_GDIOBJECTS));
+    const uintptr_t table = WineGdiTable(process);
+    std::vector<WineGdiEntry> entries(kWineGdiSlots);
+    if (!table || !ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+                                     entries.size() * sizeof(WineGdiEntry), nullptr))
+        return -1;
+    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [](const WineGdiEntry& e) {
+        return e.type != 0 && !(e.unique & kStockFlag);
+    }));
 }
 
 // ---------------------------------------------------------------------------------------------------------
