@@ -909,10 +909,15 @@ uintptr_t WineGdiTable(HANDLE process) {
 #else
     constexpr size_t kOffset = 0x94;
 #endif
+    const auto* peb = reinterpret_cast<const unsigned char*>(info.PebBaseAddress);
     uintptr_t table = 0;
-    if (!ReadProcessMemory(process, reinterpret_cast<const unsigned char*>(info.PebBaseAddress) + kOffset,
-                           &table, sizeof(table), nullptr))
-        return 0;
+    if (!ReadProcessMemory(process, peb + kOffset, &table, sizeof(table), nullptr)) return 0;
+#ifndef _WIN64
+    // A 32-bit process on 64-bit Wine has the table in its 64-bit PEB, the page below the 32-bit one.
+    uint64_t table64 = 0;
+    if (!table && ReadProcessMemory(process, peb - 0x1000 + 0xF8, &table64, sizeof(table64), nullptr))
+        table = static_cast<uintptr_t>(table64);
+#endif
     return table;
 }
 
