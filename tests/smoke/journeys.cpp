@@ -15,14 +15,6 @@ const wchar_t kBusy[] = L"録画、再生等の処理を中止してください
 const wchar_t kMinimized[] = L"待機中に、最大表示はできません。\rキャプチャー待機をキャンセルしてください。";
 const wchar_t kUseExit[] = L"終了するときには、ファイルメニューの\r［終了(X)］を選択してください。";
 
-// Replaces the text of the text box that has the keyboard, as a user does: to its end, erase, type.
-bool Retype(HWND box, const std::wstring& text) {
-    harness::TapKey(VK_END, 30);
-    for (size_t n = harness::TextOf(box).size(); n > 0; --n) harness::TapKey(VK_BACK, 30);
-    harness::TypeText(text);
-    return harness::WaitUntil([&] { return harness::TextOf(box) == text; }, 5000);
-}
-
 std::wstring SelectedFace(const wchar_t* face) {
     HDC dc = GetDC(nullptr);
     HFONT font = CreateFontW(-12, 0, 0, 0, FW_NORMAL, 0, 0, 0, SYMBOL_CHARSET, 0, 0, 0, 0, face);

@@ -28,6 +28,10 @@ class Journey : public testing::Test {
     // picture is gone afterwards: from then on only the program can show it.
     void StartAndRecord(int w, int h, int frames, int intervalMs,
                         harness::Painter paint = harness::PatternColor);
+    // Records with the start key once more, the program running, and waits until the box that ends the
+    // recording is answered; with `cancel` the cancel key follows soon after the start key, and a
+    // standby that the cancel ended before the recording began ends without a box.
+    void Record(bool cancel = false);
     // Pixel (i, j) of every recorded frame.
     COLORREF Recorded(int i, int j) const;
     // Pixels of a w x h recorded frame drawn at the window's client origin that the screen shows
@@ -67,5 +71,7 @@ class Journey : public testing::Test {
 };
 
 std::wstring BoxLine(const std::wstring& title, const std::wstring& text);
+// Replaces the text of the text box that has the keyboard, as a user does: to its end, erase, type.
+bool Retype(HWND box, const std::wstring& text);
 
 #define EXPECT_BOXES(...) EXPECT_EQ(BoxLines(), (std::vector<std::wstring>{__VA_ARGS__}))

@@ -6,6 +6,10 @@
 #include "resource.h"
 #include "smoke.h"
 
+#ifndef SUITE_NAME
+#define SUITE_NAME "smoke"
+#endif
+
 namespace {
 
 const wchar_t kSettingKey[] = L"Software\\VB and VBA Program Settings\\VINTREL Ver\\Setting";
@@ -68,6 +72,13 @@ std::wstring BoxLine(const std::wstring& title, const std::wstring& text) {
     return title + L"|" + text;
 }
 
+bool Retype(HWND box, const std::wstring& text) {
+    harness::TapKey(VK_END, 30);
+    for (size_t n = harness::TextOf(box).size(); n > 0; --n) harness::TapKey(VK_BACK, 30);
+    harness::TypeText(text);
+    return harness::WaitUntil([&] { return harness::TextOf(box) == text; }, 5000);
+}
+
 void Journey::SetUp() {
     RegDeleteTreeW(HKEY_CURRENT_USER, kSettingKey);
 }
@@ -109,13 +120,25 @@ void Journey::StartAndRecord(int w, int h, int frames, int intervalMs, harness::
     auto picture = std::make_unique<harness::PatternWindow>(kRecordAt.x, kRecordAt.y, w, h, kSeed, paint);
     ASSERT_TRUE(picture->WaitPainted());
     ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Record());
+    EXPECT_BOXES(BoxLine(L"キャプチャー", L"録画が終了しました。"));
+    boxes->Clear();
+}
+
+void Journey::Record(bool cancel) {
+    const size_t seen = boxes->Count();
     ASSERT_TRUE(harness::SetCursorStable(kRecordAt.x, kRecordAt.y));
     ASSERT_NO_FATAL_FAILURE(Menu(L'C', 0));
     ASSERT_TRUE(harness::WaitUntil([this] { return CaptureWindow() && IsIconic(CaptureWindow()); }, 5000));
     harness::TapKey(VK_F11);
-    ASSERT_TRUE(BoxesAnswered(1, 15000));
-    EXPECT_BOXES(BoxLine(L"キャプチャー", L"録画が終了しました。"));
-    boxes->Clear();
+    if (cancel) {
+        harness::TapKey(VK_F12);
+        if (harness::WaitUntil([&] { return boxes->Count() > seen || !IsWindowVisible(CaptureWindow()); },
+                               15000) &&
+            boxes->Count() == seen)
+            return;
+    }
+    ASSERT_TRUE(BoxesAnswered(seen + 1, 15000));
 }
 
 COLORREF Journey::Recorded(int i, int j) const {
@@ -260,7 +283,7 @@ int main(int argc, char** argv) {
     const int rc = RUN_ALL_TESTS();
     const testing::UnitTest& u = *testing::UnitTest::GetInstance();
     // Named with the build, as both builds' suites run in one test run.
-    std::printf("smoke %s: %d passed, %d failed\n", sizeof(void*) == 4 ? "win32" : "win64",
+    std::printf(SUITE_NAME " %s: %d passed, %d failed\n", sizeof(void*) == 4 ? "win32" : "win64",
                 u.successful_test_count(), u.failed_test_count());
     std::fflush(stdout);
     return rc;

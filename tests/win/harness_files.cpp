@@ -169,65 +169,47 @@ bool RunningOnWine() {
     return Ntdll() && GetProcAddress(Ntdll(), "wine_get_version") != nullptr;
 }
 
-template <typename T>
-T ReadAt(uintptr_t address) {
-    T value;
-    std::memcpy(&value, reinterpret_cast<const void*>(address), sizeof(value));
-    return value;
-}
-
-// Asks ntdll's NtQueryInformationProcess or NtQueryInformationThread for class 0 (basic information):
-// looked up at run time so that test programs need not link ntdll.
-template <typename Info>
-bool QueryBasic(const char* function, HANDLE of, Info* info) {
-    using QueryFn = LONG(WINAPI*)(HANDLE, ULONG, PVOID, ULONG, PULONG);
-    const FARPROC proc = Ntdll() ? GetProcAddress(Ntdll(), function) : nullptr;
-    if (!proc) return false;
+// The table's address in a process (this one's or another's of the same pointer size), or 0.
+uintptr_t WineGdiTable(HANDLE process) {
+    // Looked up at run time so that test programs need not link ntdll. (NtCurrentTeb() would be simpler
+    // but trips GCC's -Warray-bounds in MinGW's headers.)
+    using QueryFn = LONG(WINAPI*)(HANDLE, PROCESSINFOCLASS, PVOID, ULONG, PULONG);
+    const FARPROC proc = Ntdll() ? GetProcAddress(Ntdll(), "NtQueryInformationProcess") : nullptr;
+    if (!proc) return 0;
     const auto query = reinterpret_cast<QueryFn>(reinterpret_cast<void (*)()>(proc));
-    return query(of, 0, info, sizeof(*info), nullptr) == 0;
-}
-
-const unsigned char* WineGdiTable() {
-    PROCESS_BASIC_INFORMATION process = {};
-    if (!QueryBasic("NtQueryInformationProcess", GetCurrentProcess(), &process) || !process.PebBaseAddress)
-        return nullptr;
-    // The PEB layout in the SDK headers hides this field, so read it at its long-standing offset.
-    const auto peb = reinterpret_cast<uintptr_t>(process.PebBaseAddress);
+    PROCESS_BASIC_INFORMATION info = {};
+    if (query(process, ProcessBasicInformation, &info, sizeof(info), nullptr) != 0 || !info.PebBaseAddress)
+        return 0;
+        // The PEB layout in the SDK headers hides this field, so read it at its long-standing offset.
 #ifdef _WIN64
-    return ReadAt<const unsigned char*>(peb + 0xF8);
+    constexpr size_t kOffset = 0xF8;
 #else
-    // A 32-bit process of a 64-bit Wine finds the table in its 64-bit PEB, reached through the 64-bit
-    // TEB whose address Wine keeps in TEB::GdiBatchCount; a 32-bit Wine uses the 32-bit PEB. The TEB is
-    // asked for: NtCurrentTeb() trips GCC's -Warray-bounds in MinGW's headers.
-    struct {
-        LONG exitStatus;
-        uintptr_t teb;
-        CLIENT_ID client;
-        ULONG_PTR affinity;
-        LONG priority, basePriority;
-    } thread = {};
-    if (!QueryBasic("NtQueryInformationThread", GetCurrentThread(), &thread) || !thread.teb) return nullptr;
-    if (const auto teb64 = ReadAt<uint32_t>(thread.teb + 0xF70)) {
-        const auto peb64 = static_cast<uintptr_t>(ReadAt<uint64_t>(teb64 + 0x60));
-        return reinterpret_cast<const unsigned char*>(static_cast<uintptr_t>(ReadAt<uint64_t>(peb64 + 0xF8)));
-    }
-    return ReadAt<const unsigned char*>(peb + 0x94);
+    constexpr size_t kOffset = 0x94;
 #endif
+    const auto* peb = reinterpret_cast<const unsigned char*>(info.PebBaseAddress);
+    uintptr_t table = 0;
+    if (!ReadProcessMemory(process, peb + kOffset, &table, sizeof(table), nullptr)) return 0;
+#ifndef _WIN64
+    // A 32-bit process on 64-bit Wine has the table in its 64-bit PEB, the page below the 32-bit one.
+    uint64_t table64 = 0;
+    if (!table && ReadProcessMemory(process, peb - 0x1000 + 0xF8, &table64, sizeof(table64), nullptr))
+        table = static_cast<uintptr_t>(table64);
+#endif
+    return table;
 }
 
 }  // namespace
 
-int GdiObjectCount() {
-    if (!RunningOnWine()) return static_cast<int>(GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS));
-    const unsigned char* table = WineGdiTable();
-    if (!table) return -1;
-    int count = 0;
-    for (size_t i = 0; i < kWineGdiSlots; ++i) {
-        WineGdiEntry e;
-        std::memcpy(&e, table + i * sizeof(WineGdiEntry), sizeof(e));
-        if (e.type != 0 && !(e.unique & kStockFlag)) ++count;
-    }
-    return count;
+int GdiObjectCount(HANDLE process) {
+    if (!RunningOnWine()) return static_cast<int>(GetGuiResources(process, GR_GDIOBJECTS));
+    const uintptr_t table = WineGdiTable(process);
+    std::vector<WineGdiEntry> entries(kWineGdiSlots);
+    if (!table || !ReadProcessMemory(process, reinterpret_cast<const void*>(table), entries.data(),
+                                     entries.size() * sizeof(WineGdiEntry), nullptr))
+        return -1;
+    return static_cast<int>(std::count_if(entries.begin(), entries.end(), [](const WineGdiEntry& e) {
+        return e.type != 0 && !(e.unique & kStockFlag);
+    }));
 }
 
 int LeastGdiGrowth(const std::function<void()>& step, int tries) {

@@ -34,10 +34,10 @@ std::vector<Page> RenderPdf(const std::wstring& name);
 // than a rendering's smoothing.
 int PrintMismatches(const Page& page, int w, int h, const std::function<COLORREF(int x, int y)>& expected);
 
-// Number of GDI objects this process owns now (stock objects excluded), or -1 if it cannot tell.
-// Wine's GetGuiResources(GR_GDIOBJECTS) is a stub that answers 0, so under Wine the handle table that
-// win32u publishes in the PEB is counted instead.
-int GdiObjectCount();
+// Number of GDI objects a process (this one, or another of the same pointer size) owns now, stock
+// objects excluded, or -1 if it cannot tell. Wine's GetGuiResources(GR_GDIOBJECTS) is a stub that
+// answers 0, so under Wine the handle table that win32u publishes in the PEB is counted instead.
+int GdiObjectCount(HANDLE process = GetCurrentProcess());
 // The least growth of GdiObjectCount over up to `tries` runs of `step`, ending at the first run that
 // leaves the count as it found it (-1 if it cannot tell): the window system and the display driver
 // create objects of their own once, at moments a test does not choose (the first time a cursor or
