@@ -34,7 +34,7 @@ rt::FormStyle frmVLc1::Style() const {
 }
 
 void frmVLc1::Form_Load() {
-    int left = 0, top = 0, width = rt::ScreenWidthTwips(), height = rt::ScreenHeightTwips();
+    int left = 0, top = 0, width = rt::ScreenWidthTwips(Dpi()), height = rt::ScreenHeightTwips(Dpi());
     if (rt::Form* main = Workspace(); main && main->Loaded()) {
         left = main->Left();
         top = main->Top();

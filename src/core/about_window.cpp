@@ -51,10 +51,17 @@ rt::FormStyle frmVLat::Style() const {
 
 void frmVLat::Form_Load() {
     CentreOnScreen();
-    picIcon.Move(rt::TwipsToPixelsX(240), rt::TwipsToPixelsY(240), rt::TwipsToPixelsX(540),
-                 rt::TwipsToPixelsY(540));
     picIcon.SetAutoRedraw(true);
-    DrawIconEx(picIcon.hDC(), 0, 0, AppIcon(), 32, 32, 0, nullptr, DI_NORMAL);
+    PlaceIcon();
+}
+
+void frmVLat::Form_DpiChanged() {
+    PlaceIcon();
+}
+
+void frmVLat::PlaceIcon() {
+    picIcon.Move(ToPixels(240), ToPixels(240), ToPixels(540), ToPixels(540));
+    if (HDC dc = picIcon.hDC()) DrawIconEx(dc, 0, 0, AppIcon(), 32, 32, 0, nullptr, DI_NORMAL);
     picIcon.Refresh();
 }
 

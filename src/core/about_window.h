@@ -23,6 +23,11 @@ class frmVLat : public rt::Form {
   protected:
     rt::FormStyle Style() const override;
     void Form_Load() override;
+    void Form_DpiChanged() override;
+
+  private:
+    // The icon's box, 540 twips square, with the icon drawn into its persistent image.
+    void PlaceIcon();
 };
 
 // The About box of the process (its window is created when it is shown).

@@ -125,9 +125,14 @@ BYTE* Frame_Block(int32_t index, int32_t* bytes) {
     return VL.FrameData[index];
 }
 
-void Frame_Draw(int32_t index, HDC surface) {
+bool Frame_Draw(int32_t index, HDC surface) {
     HBITMAP bitmap = CreateCompatibleBitmap(surface, VL.PicWidth, VL.PicHeight);
     HDC memory = CreateCompatibleDC(surface);
+    if (!bitmap || !memory) {
+        if (memory) DeleteDC(memory);
+        if (bitmap) DeleteObject(bitmap);
+        return false;
+    }
     HGDIOBJ previous = SelectObject(memory, bitmap);
     int32_t blockBytes = 0;
     if (const BYTE* block = Frame_Block(index, &blockBytes)) {
@@ -140,6 +145,7 @@ void Frame_Draw(int32_t index, HDC surface) {
     SelectObject(memory, previous);
     DeleteDC(memory);
     DeleteObject(bitmap);
+    return true;
 }
 
 int32_t Frame_Available() {

@@ -64,7 +64,8 @@ bool Frame_Free();
 BYTE* Frame_Block(int32_t index, int32_t* bytes);
 // Draws frame `index` onto `surface` at (0, 0), PicWidth x PicHeight, through a bitmap compatible with the
 // surface; only the bytes that the frame's block holds are read (nothing is drawn from a missing block).
-void Frame_Draw(int32_t index, HDC surface);
+// False when that bitmap or its device context could not be made: nothing was drawn.
+bool Frame_Draw(int32_t index, HDC surface);
 // How many frames from frame 1 on have a block: Framemax after a full allocation, fewer after a
 // failed one, 0 once the store is released.
 int32_t Frame_Available();

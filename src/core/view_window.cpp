@@ -7,9 +7,14 @@
 
 #include "capture/capture_rules.h"
 #include "core/shared_state.h"
+#include "platform/gui_quota.h"
 #include "platform/runtime.h"
 
 namespace {
+
+// What a view holds of the system's objects: its window and its picture's, the picture's device context
+// and bitmap.
+constexpr rt::GuiObjects kViewObjects = {2, 2};
 
 rt::MdiForm* g_workspace = nullptr;
 std::vector<std::unique_ptr<frmVLs1>> g_views;
@@ -24,17 +29,30 @@ void SetWorkspace(rt::MdiForm* frame) {
     g_workspace = frame;
 }
 
+void View_EnsureRoom() {
+    if (!Frame_RoomForView() || !rt::GuiRoomFor(kViewObjects)) throw rt::RuntimeError(rt::kErrOutOfMemory);
+}
+
 void View_Open(int32_t& index) {
     if (!g_workspace) return;
     g_views.erase(std::remove_if(g_views.begin(), g_views.end(), [](const auto& v) { return !v->Loaded(); }),
                   g_views.end());
-    if (!Frame_RoomForView()) throw rt::RuntimeError(rt::kErrOutOfMemory);
+    View_EnsureRoom();
+    const int32_t serial = VL.ViewSerial;
     VL.ViewSerial += 1;
     g_views.push_back(std::make_unique<frmVLs1>(*g_workspace));
     frmVLs1& view = *g_views.back();
-    view.Show();
+    // A view whose window, picture or frame could not be made goes again at once, before the workspace is
+    // drawn: it is never seen, and the batch ends with the failure.
+    try {
+        view.Show();
+        if (!view.DrawFrame(index)) throw rt::RuntimeError(rt::kErrOutOfMemory);
+    } catch (const rt::RuntimeError&) {
+        view.Unload();
+        VL.ViewSerial = serial;
+        throw;
+    }
     view.SetCaption(std::to_wstring(VL.ViewBatch) + L"-" + std::to_wstring(VL.ViewSerial));
-    view.DrawFrame(index);
 }
 
 void Views_Release() {
@@ -67,16 +85,18 @@ void frmVLs1::Form_Load() {
         VL.CancelRequest = kTrue;
     }
     // The picture holds the whole frame even in a window that could not be fitted to it.
-    picFRM.Move(0, 0, width, height);
+    if (!picFRM.Move(0, 0, width, height)) throw rt::RuntimeError(rt::kErrOutOfMemory);
 }
 
 void frmVLs1::Form_Unload() {
     VL.OpenViewCount -= 1;
 }
 
-void frmVLs1::DrawFrame(int32_t index) {
-    if (HDC surface = picFRM.hDC()) Frame_Draw(index, surface);
+bool frmVLs1::DrawFrame(int32_t index) {
+    HDC surface = picFRM.hDC();
+    if (!surface || !Frame_Draw(index, surface)) return false;
     picFRM.Refresh();
+    return true;
 }
 
 BatchRun::BatchRun() {

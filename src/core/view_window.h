@@ -16,8 +16,8 @@ class frmVLs1 : public rt::MdiChild {
     rt::PictureBox picFRM;
 
     // Draws frame `index` of the frame store into the persistent image and shows it. Only the bytes that
-    // the frame's block holds are read.
-    void DrawFrame(int32_t index);
+    // the frame's block holds are read. False when the drawing objects could not be made.
+    bool DrawFrame(int32_t index);
 
   protected:
     rt::FormStyle Style() const override;
@@ -30,7 +30,12 @@ class frmVLs1 : public rt::MdiChild {
 rt::MdiForm* Workspace();
 void SetWorkspace(rt::MdiForm* frame);
 
-// Opens a view of frame `index` (1 .. Framemax) in the workspace, captioned ViewBatch-ViewSerial.
+// Fails with "out of memory" (RuntimeError 7) when one more view would not leave the memory and the
+// system objects that the program's own windows need.
+void View_EnsureRoom();
+// Opens a view of frame `index` (1 .. Framemax) in the workspace, captioned ViewBatch-ViewSerial. Fails
+// as View_EnsureRoom, or when the view's window, picture or drawing objects cannot be made; no view is
+// left open then.
 void View_Open(int32_t& index);
 // Deletes the view objects, when the workspace's window goes. A view's object outlives its window: the
 // objects of closed views are deleted at the next View_Open and here, never while a view's own handlers may

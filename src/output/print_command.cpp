@@ -16,17 +16,13 @@ namespace {
 
 const wchar_t kTitle[] = L"印刷";
 
-// Prints one page with the picture at the origin of the printable area; false on any failure, in which
-// case no job is left behind.
-bool PrintPicture(const rt::DibPixels& dib, DWORD* dialogError) {
+// Prints one page with the picture at the origin of the printable area, at the size it has on a screen of
+// `screenDpi`; false on any failure, in which case no job is left behind.
+bool PrintPicture(const rt::DibPixels& dib, int screenDpi, DWORD* dialogError) {
     rt::DefaultPrinter printer;
     if (!printer.Open(dialogError)) return false;
-    HDC screen = GetDC(nullptr);
-    const int screenDpiX = GetDeviceCaps(screen, LOGPIXELSX);
-    const int screenDpiY = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    const int width = vintrel::PrintExtent(dib.width, GetDeviceCaps(printer.hDC(), LOGPIXELSX), screenDpiX);
-    const int height = vintrel::PrintExtent(dib.height, GetDeviceCaps(printer.hDC(), LOGPIXELSY), screenDpiY);
+    const int width = vintrel::PrintExtent(dib.width, GetDeviceCaps(printer.hDC(), LOGPIXELSX), screenDpi);
+    const int height = vintrel::PrintExtent(dib.height, GetDeviceCaps(printer.hDC(), LOGPIXELSY), screenDpi);
     return printer.StartDoc(L"VINTREL") && printer.StartPage() &&
            rt::DrawDibPixels(printer.hDC(), 0, 0, width, height, dib) && printer.EndPage() &&
            printer.EndDoc();
@@ -43,7 +39,7 @@ void frmVLm1::mfPRINT_Click() {
     }
     rt::DibPixels dib;
     DWORD dialogError = 0;
-    if (view->picFRM.ReadImage(&dib) && PrintPicture(dib, &dialogError)) return;
+    if (view->picFRM.ReadImage(&dib) && PrintPicture(dib, view->Dpi(), &dialogError)) return;
     rt::MsgBox(
         dialogError == PDERR_NODEFAULTPRN ? L"既定のプリンターがありません。" : L"印刷できませんでした。",
         MB_OK, kTitle);

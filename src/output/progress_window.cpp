@@ -15,10 +15,11 @@ const int kClientHeight = 147;
 const wchar_t kFace[] = L"ＭＳ Ｐゴシック";
 const COLORREF kBlue = RGB(0, 0, 255);
 
-// A control's place in pixels of the dialog's client area.
+// The dialog is drawn in pixels at 96 dots per inch, 15 twips each, and scales with its monitor like its
+// fonts.
+constexpr int kTwipsPerPixel = 15;
 rt::Bounds At(int left, int top, int width, int height) {
-    return {rt::PixelsToTwipsX(left), rt::PixelsToTwipsY(top), rt::PixelsToTwipsX(width),
-            rt::PixelsToTwipsY(height)};
+    return {left * kTwipsPerPixel, top * kTwipsPerPixel, width * kTwipsPerPixel, height * kTwipsPerPixel};
 }
 
 // A view loaded as the pass's scratch view: never shown, captioned or drawn, but counted as a loaded view
@@ -58,25 +59,38 @@ frmPGS::frmPGS()
 rt::FormStyle frmPGS::Style() const {
     rt::FormStyle st;
     st.style = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_THICKFRAME | WS_CLIPCHILDREN;
-    st.clientWidthTwips = rt::PixelsToTwipsX(kClientWidth);
-    st.clientHeightTwips = rt::PixelsToTwipsY(kClientHeight);
+    st.clientWidthTwips = kClientWidth * kTwipsPerPixel;
+    st.clientHeightTwips = kClientHeight * kTwipsPerPixel;
     st.caption = L"Form1";
     return st;
 }
 
 void frmPGS::Form_Load() {
     ViewBatch_Raise();
-    SetWidth(Width() + rt::PixelsToTwipsX(kClientWidth - ScaleWidthPx()));
+    SetWidth(Width() + ToTwips(Scaled(kClientWidth) - ScaleWidthPx()));
     // The bar's filled part lies inside its white frame.
     SetParent(picFILL.hWnd(), picPROGRESS.hWnd());
     SetWindowLongPtrW(picPROGRESS.hWnd(), GWL_STYLE,
                       GetWindowLongPtrW(picPROGRESS.hWnd(), GWL_STYLE) | WS_CLIPCHILDREN);
-    picFILL.Move(0, 0, 0, 0);
-    picPROGRESS.Move(16, 80, 300, 16);
+    bar_ = 0;
+    PlaceBar();
     lblPercent.SetText(L"0");
     CentreOnScreen();
     SetWindowPos(hWnd(), HWND_TOPMOST, 10, 10, 0, 0, SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW);
     Compact_Run();
+}
+
+int frmPGS::Scaled(int pixels) const {
+    return rt::ScaleFrom96(pixels, Dpi());
+}
+
+void frmPGS::PlaceBar() {
+    picPROGRESS.Move(Scaled(16), Scaled(80), Scaled(300), Scaled(16));
+    picFILL.Move(0, 0, Scaled(bar_), bar_ > 0 ? Scaled(16) : 0);
+}
+
+void frmPGS::Form_DpiChanged() {
+    PlaceBar();
 }
 
 void frmPGS::Form_QueryUnload(int16_t& cancel, int unloadMode) {
@@ -101,7 +115,10 @@ bool frmPGS::ShowAndYield() {
     if (rowY_ >= 0) {
         const vintrel::CompactProgress p =
             vintrel::CompactProgressAt(VL.PicHeight, rowK_, rowY_, VL.RecordedCount);
-        if (picFILL.WidthPx() != p.bar) picFILL.Move(0, 0, p.bar, 16);
+        if (bar_ != p.bar) {
+            bar_ = p.bar;
+            PlaceBar();
+        }
         lblPercent.SetText(std::to_wstring(p.percent));
     }
     if (batch_) batch_->Flush();
@@ -114,6 +131,7 @@ void frmPGS::Compact_Run() {
     rt::MdiForm* workspace = Workspace();
     if (!workspace) return;
     BatchRun run;
+    View_EnsureRoom();
     ScratchView scratch(*workspace);
     scratch.view.Load();
     scratch.view.Hide();

@@ -34,6 +34,7 @@ class frmPGS : public rt::Form {
     rt::FormStyle Style() const override;
     void Form_Load() override;
     void Form_QueryUnload(int16_t& cancel, int unloadMode) override;
+    void Form_DpiChanged() override;
 
   private:
     // After row y of frame k: tells whether the pass goes on. The cancel flag is read after every row; the
@@ -42,9 +43,14 @@ class frmPGS : public rt::Form {
     // Shows the progress at the last row compared, if any (repainting only what changed), yields, and tells
     // whether the pass goes on.
     bool ShowAndYield();
+    // A length of the 96-dpi layout at the dialog's resolution.
+    int Scaled(int pixels) const;
+    // Places the bar's frame and its filled part, bar_ of 300.
+    void PlaceBar();
 
     rt::YieldPacer pacer_;
     rt::MdiBatch* batch_ = nullptr;  // the views of the running pass
+    int bar_ = 0;
     int32_t rowK_ = 0;
     int32_t rowY_ = -1;  // -1 while no row was compared
 };

@@ -21,6 +21,9 @@ class Control {
     // The colours of a static child window about to be painted; true with the background brush when
     // it was this control's.
     virtual bool OnColor(HWND /*child*/, HDC /*dc*/, HBRUSH* /*brush*/) { return false; }
+    // The form moved to a monitor of resolution `dpi`: a control laid out in twips takes its place and font
+    // again at it.
+    virtual void OnDpiChanged(int /*dpi*/) {}
     // The focus moved into this control from elsewhere in its form.
     virtual void OnGotFocus() {}
     // Enter or Esc that the focused control does not take; true when this control acted on it (the

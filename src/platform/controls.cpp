@@ -4,6 +4,7 @@
 
 #include <cmath>
 
+#include "platform/gui_quota.h"
 #include "platform/units.h"
 
 namespace rt {
@@ -49,31 +50,21 @@ WinControl::WinControl(Form& owner, const wchar_t* windowClass, DWORD style, DWO
 
 WinControl::~WinControl() {
     // The window itself goes with its form, which no longer passes it anything by then.
-    if (font_) {
-        if (hwnd_) SendMessageW(hwnd_, WM_SETFONT, 0, FALSE);
-        DeleteObject(font_);
-    }
+    if (font_ && hwnd_) SendMessageW(hwnd_, WM_SETFONT, 0, FALSE);
+    if (hwnd_) GuiObjectsMade(-1, 0);
+    ReleaseFont();
 }
 
 void WinControl::Attach(HWND form) {
     if (hwnd_) return;
     form_ = form;
-    hwnd_ = CreateWindowExW(
-        exStyle_ | WS_EX_NOPARENTNOTIFY, windowClass_, text_.c_str(), style_ | WS_CHILD | WS_VISIBLE,
-        TwipsToPixelsX(bounds_.left), TwipsToPixelsY(bounds_.top), TwipsToPixelsX(bounds_.width),
-        TwipsToPixelsY(bounds_.height), form, ChildId(), GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = CreateWindowExW(exStyle_ | WS_EX_NOPARENTNOTIFY, windowClass_, text_.c_str(),
+                            style_ | WS_CHILD | WS_VISIBLE, owner_.ToPixels(bounds_.left),
+                            owner_.ToPixels(bounds_.top), owner_.ToPixels(bounds_.width),
+                            owner_.ToPixels(bounds_.height), form, ChildId(), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return;
-    if (!fontFace_.empty()) {
-        HDC screen = GetDC(nullptr);
-        const int height =
-            -static_cast<int>(std::lround(fontPoints_ * GetDeviceCaps(screen, LOGPIXELSY) / 72));
-        ReleaseDC(nullptr, screen);
-        font_ =
-            CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
-                        CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, fontFace_.c_str());
-    }
-    SendMessageW(hwnd_, WM_SETFONT,
-                 reinterpret_cast<WPARAM>(font_ ? font_ : GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    GuiObjectsMade(1, 0);
+    ApplyFont(owner_.Dpi(), false);
     Created();
     // The focus is watched on the control and on its inner edit, if it has one (a combo box).
     HWND inner = GetWindow(hwnd_, GW_CHILD);
@@ -113,15 +104,49 @@ void WinControl::AddToolTip(HWND tips, HWND tool) {
     SendMessageW(tips, TTM_ADDTOOLW, 0, reinterpret_cast<LPARAM>(&info));
 }
 
+void WinControl::ApplyFont(int dpi, bool redraw) {
+    HFONT font = nullptr;
+    if (!fontFace_.empty()) {
+        font = CreateFontW(-static_cast<int>(std::lround(fontPoints_ * dpi / 72)), 0, 0, 0, FW_NORMAL, FALSE,
+                           FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, fontFace_.c_str());
+    } else if (dpi != SystemDpi()) {
+        // The system's dialog font is made for the system's resolution: on another monitor, a copy to scale.
+        LOGFONTW lf = {};
+        GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof(lf), &lf);
+        lf.lfHeight = MulDiv(lf.lfHeight, dpi, SystemDpi());
+        lf.lfWidth = 0;
+        font = CreateFontIndirectW(&lf);
+    }
+    SendMessageW(hwnd_, WM_SETFONT, reinterpret_cast<WPARAM>(font ? font : GetStockObject(DEFAULT_GUI_FONT)),
+                 redraw);
+    ReleaseFont();
+    font_ = font;
+    if (font_) GuiObjectsMade(0, 1);
+}
+
+void WinControl::ReleaseFont() {
+    if (!font_) return;
+    DeleteObject(font_);
+    font_ = nullptr;
+    GuiObjectsMade(0, -1);
+}
+
+void WinControl::OnDpiChanged(int dpi) {
+    if (!hwnd_) return;
+    SetWindowPos(hwnd_, nullptr, TwipsToPixels(bounds_.left, dpi), TwipsToPixels(bounds_.top, dpi),
+                 TwipsToPixels(bounds_.width, dpi), TwipsToPixels(bounds_.height, dpi),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    ApplyFont(dpi, true);
+}
+
 void WinControl::Detach() {
     // The window went with its form, before the form's own last message.
     if (form_) RemovePropW(form_, kToolTipsProperty);
     form_ = nullptr;
+    if (hwnd_) GuiObjectsMade(-1, 0);
     hwnd_ = nullptr;
-    if (font_) {
-        DeleteObject(font_);
-        font_ = nullptr;
-    }
+    ReleaseFont();
 }
 
 std::wstring WinControl::Text() const {

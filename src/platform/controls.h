@@ -39,6 +39,7 @@ class WinControl : public Control {
 
     void Attach(HWND form) override;
     void Detach() override;
+    void OnDpiChanged(int dpi) override;
     bool OnCommand(HWND child, WORD code) override;
     bool OnColor(HWND child, HDC dc, HBRUSH* brush) override;
     void OnGotFocus() override;
@@ -54,6 +55,9 @@ class WinControl : public Control {
     static LRESULT CALLBACK WatchFocus(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR id,
                                        DWORD_PTR self);
     void AddToolTip(HWND tips, HWND tool);
+    // Gives the window its font at `dpi`, releasing the one it had.
+    void ApplyFont(int dpi, bool redraw);
+    void ReleaseFont();
 
     Form& owner_;
     const wchar_t* windowClass_;

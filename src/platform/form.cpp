@@ -1,14 +1,20 @@
 // The form's window class and procedure and its lifecycle: load, show, modal show, hide and unload.
 #include "platform/form.h"
 
+#include <algorithm>
+
 #include "platform/errors.h"
 #include "platform/form_internal.h"
+#include "platform/gui_quota.h"
 #include "platform/msgbox.h"
 #include "platform/units.h"
 
 namespace rt {
 
 namespace {
+
+// WM_DPICHANGED, which Windows sends from 8.1 on; the program is built against XP's headers.
+const UINT kMsgDpiChanged = 0x02E0;
 
 int g_loadedForms = 0;
 bool g_quitWhenNoForms = false;
@@ -37,6 +43,7 @@ Form::~Form() {
         SetWindowLongPtrW(hwnd_, GWLP_USERDATA, 0);
         DestroyWindow(hwnd_);
         --g_loadedForms;
+        GuiObjectsMade(-1, 0);
     }
     ForgetActivation();
 }
@@ -94,8 +101,9 @@ LRESULT Form::DefaultProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 void Form::Load() {
     if (hwnd_) return;
     FormStyle st = Style();
-    const int clientW = TwipsToPixelsX(st.clientWidthTwips);
-    const int clientH = TwipsToPixelsY(st.clientHeightTwips);
+    // Made at the system's resolution; once it exists the window tells its own (its monitor's).
+    int clientW = TwipsToPixels(st.clientWidthTwips, SystemDpi());
+    int clientH = TwipsToPixels(st.clientHeightTwips, SystemDpi());
     RECT r = {0, 0, clientW, clientH};
     AdjustWindowRectEx(&r, st.style & ~WS_VISIBLE, st.menu != nullptr, st.exStyle);
     dialogKeys_ = st.dialogKeys;
@@ -106,19 +114,30 @@ void Form::Load() {
     if (!CreateNativeWindow(st, r.right - r.left, r.bottom - r.top) || !hwnd_) {
         throw RuntimeError(kErrOutOfMemory);
     }
+    dpi_ = WindowDpi(hwnd_);
+    clientW = ToPixels(st.clientWidthTwips);
+    clientH = ToPixels(st.clientHeightTwips);
     if (st.icon) {
         SendMessageW(hwnd_, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(st.icon));
         SendMessageW(hwnd_, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(st.icon));
     }
-    // A menu bar that wraps takes client height; correct the outer size once.
+    // A menu bar that wraps takes client height, and the window's resolution may not be the system's:
+    // correct the outer size once.
     RECT client;
     GetClientRect(hwnd_, &client);
-    if (client.right != clientW || client.bottom != clientH) {
-        RECT outer;
-        GetWindowRect(hwnd_, &outer);
-        SetWindowPos(hwnd_, nullptr, 0, 0, outer.right - outer.left + clientW - client.right,
-                     outer.bottom - outer.top + clientH - client.bottom,
-                     SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    RECT outer;
+    GetWindowRect(hwnd_, &outer);
+    int outerW = outer.right - outer.left + clientW - client.right;
+    int outerH = outer.bottom - outer.top + clientH - client.bottom;
+    // A window the user can size opens no larger than its monitor's work area (a large layout at a high
+    // resolution on a small screen); the others keep the size their controls need.
+    if ((st.style & WS_THICKFRAME) && !(st.exStyle & WS_EX_MDICHILD)) {
+        const RECT work = WorkAreaOf(hwnd_);
+        outerW = std::min(outerW, static_cast<int>(work.right - work.left));
+        outerH = std::min(outerH, static_cast<int>(work.bottom - work.top));
+    }
+    if (outerW != outer.right - outer.left || outerH != outer.bottom - outer.top) {
+        SetWindowPos(hwnd_, nullptr, 0, 0, outerW, outerH, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
     try {
         for (Control* c : controls_) c->Attach(hwnd_);
@@ -243,6 +262,7 @@ LRESULT CALLBACK Form::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         if (form) {
             form->hwnd_ = hwnd;
             ++g_loadedForms;
+            GuiObjectsMade(1, 0);
         }
     }
     auto* form = reinterpret_cast<Form*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
@@ -311,6 +331,9 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             if (lines_.empty()) break;
             PaintLines();
             return 0;
+        case kMsgDpiChanged:
+            RunHandler([&] { OnDpiChanged(HIWORD(wp), *reinterpret_cast<const RECT*>(lp)); });
+            return 0;
         case WM_GETMINMAXINFO: {
             // Forms are fitted to exact client sizes, however small or large.
             LRESULT r = DefaultProc(hwnd, msg, wp, lp);
@@ -326,6 +349,7 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             hwnd_ = nullptr;
             unloading_ = false;
             LRESULT r = DefaultProc(hwnd, msg, wp, lp);
+            GuiObjectsMade(-1, 0);
             if (--g_loadedForms == 0 && g_quitWhenNoForms) PostQuitMessage(0);
             return r;
         }
@@ -334,6 +358,17 @@ LRESULT Form::HandleMessage(UINT msg, WPARAM wp, LPARAM lp) {
             break;
     }
     return DefaultProc(hwnd, msg, wp, lp);
+}
+
+void Form::OnDpiChanged(int dpi, const RECT& suggested) {
+    if (dpi <= 0) return;
+    dpi_ = dpi;
+    // The system's suggestion keeps the window where the user dropped it, at the size of the new scale.
+    SetWindowPos(hwnd_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+                 suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    for (Control* c : controls_) c->OnDpiChanged(dpi);
+    Form_DpiChanged();
+    InvalidateRect(hwnd_, nullptr, TRUE);
 }
 
 void Form::PaintLines() {
@@ -347,8 +382,8 @@ void Form::PaintLines() {
         // separator is a grey line with a wide white one right under it).
         const int dx = line.x1 == line.x2 ? line.widthPx / 2 : 0;
         const int dy = line.y1 == line.y2 ? line.widthPx / 2 : 0;
-        MoveToEx(dc, TwipsToPixelsX(line.x1) + dx, TwipsToPixelsY(line.y1) + dy, nullptr);
-        LineTo(dc, TwipsToPixelsX(line.x2) + dx, TwipsToPixelsY(line.y2) + dy);
+        MoveToEx(dc, ToPixels(line.x1) + dx, ToPixels(line.y1) + dy, nullptr);
+        LineTo(dc, ToPixels(line.x2) + dx, ToPixels(line.y2) + dy);
         SelectObject(dc, old);
         DeleteObject(pen);
     }

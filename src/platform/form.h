@@ -104,6 +104,11 @@ class Form {
     int WindowState() const;
     void SetWindowState(int state);
 
+    // The logical resolution the form is drawn at (its monitor's), and twips and pixels converted at it.
+    int Dpi() const { return dpi_; }
+    int ToPixels(int twips) const;
+    int ToTwips(int pixels) const;
+
     void AddControl(Control* control);
     // Called by a control whose window received the focus; raises its focus event unless the focus
     // only came back with the form's activation.
@@ -122,6 +127,9 @@ class Form {
     virtual void Form_Unload() {}
     // With key preview: the typed character code, which the handler may replace (0 swallows it).
     virtual void Form_KeyPress(int16_t& /*keyAscii*/) {}
+    // After the form moved to a monitor of another resolution and its controls were laid out again from
+    // their twips: for what the form places in pixels of its own.
+    virtual void Form_DpiChanged() {}
     // Messages a form handles beyond the events; return true when handled.
     virtual bool OnMessage(UINT /*msg*/, WPARAM /*wp*/, LPARAM /*lp*/, LRESULT& /*result*/) { return false; }
     virtual HWND CreateNativeWindow(const FormStyle& style, int outerWidth, int outerHeight);
@@ -139,6 +147,7 @@ class Form {
     void EndModal();
     void DestroyNativeWindow();
     void PaintLines();
+    void OnDpiChanged(int dpi, const RECT& suggested);
     // form_properties.cpp
     void CheckSizable() const;
     void PlaceOuter(const RECT& rect);
@@ -154,6 +163,7 @@ class Form {
     void MoveFocus(bool backwards);
 
     HWND hwnd_ = nullptr;
+    int dpi_ = 96;
     bool unloading_ = false;
     bool loadingToShow_ = false;
     std::vector<Control*> controls_;

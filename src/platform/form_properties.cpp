@@ -33,19 +33,27 @@ RECT Form::WindowRectInParent() const {
     return r;
 }
 
+int Form::ToPixels(int twips) const {
+    return TwipsToPixels(twips, dpi_);
+}
+
+int Form::ToTwips(int pixels) const {
+    return PixelsToTwips(pixels, dpi_);
+}
+
 int Form::Left() const {
-    return PixelsToTwipsX(WindowRectInParent().left);
+    return ToTwips(WindowRectInParent().left);
 }
 int Form::Top() const {
-    return PixelsToTwipsY(WindowRectInParent().top);
+    return ToTwips(WindowRectInParent().top);
 }
 int Form::Width() const {
     RECT r = WindowRectInParent();
-    return PixelsToTwipsX(r.right - r.left);
+    return ToTwips(r.right - r.left);
 }
 int Form::Height() const {
     RECT r = WindowRectInParent();
-    return PixelsToTwipsY(r.bottom - r.top);
+    return ToTwips(r.bottom - r.top);
 }
 
 void Form::CheckSizable() const {
@@ -61,39 +69,39 @@ void Form::PlaceOuter(const RECT& r) {
 void Form::SetLeft(int twips) {
     CheckSizable();
     RECT r = WindowRectInParent();
-    OffsetRect(&r, TwipsToPixelsX(twips) - r.left, 0);
+    OffsetRect(&r, ToPixels(twips) - r.left, 0);
     PlaceOuter(r);
 }
 
 void Form::SetTop(int twips) {
     CheckSizable();
     RECT r = WindowRectInParent();
-    OffsetRect(&r, 0, TwipsToPixelsY(twips) - r.top);
+    OffsetRect(&r, 0, ToPixels(twips) - r.top);
     PlaceOuter(r);
 }
 
 void Form::SetWidth(int twips) {
     CheckSizable();
     RECT r = WindowRectInParent();
-    r.right = r.left + std::max(0, TwipsToPixelsX(twips));
+    r.right = r.left + std::max(0, ToPixels(twips));
     PlaceOuter(r);
 }
 
 void Form::SetHeight(int twips) {
     CheckSizable();
     RECT r = WindowRectInParent();
-    r.bottom = r.top + std::max(0, TwipsToPixelsY(twips));
+    r.bottom = r.top + std::max(0, ToPixels(twips));
     PlaceOuter(r);
 }
 
 void Form::CentreOnScreen() {
-    SetLeft((ScreenWidthTwips() - Width()) / 2);
-    SetTop((ScreenHeightTwips() - Height()) / 2);
+    SetLeft((ScreenWidthTwips(dpi_) - Width()) / 2);
+    SetTop((ScreenHeightTwips(dpi_) - Height()) / 2);
 }
 
 void Form::FitClientTo(int widthPx, int heightPx) {
-    SetWidth(Width() + PixelsToTwipsX(widthPx - ScaleWidthPx()));
-    SetHeight(Height() + PixelsToTwipsY(heightPx - ScaleHeightPx()));
+    SetWidth(Width() + ToTwips(widthPx - ScaleWidthPx()));
+    SetHeight(Height() + ToTwips(heightPx - ScaleHeightPx()));
 }
 
 int Form::ScaleWidthPx() const {

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "platform/errors.h"
+#include "platform/gui_quota.h"
 
 namespace rt {
 
@@ -47,7 +48,7 @@ void PictureBox::Attach(HWND form) {
                             width_, height_, form, ChildId(), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) throw RuntimeError(kErrOutOfMemory);
     SetWindowLongPtrW(hwnd_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    ResizeImage();
+    if (!ResizeImage()) throw RuntimeError(kErrOutOfMemory);
 }
 
 void PictureBox::Detach() {
@@ -67,10 +68,12 @@ void PictureBox::ReleaseImage() {
         SelectObject(imageDC_, imageOld_);
         DeleteDC(imageDC_);
         imageDC_ = nullptr;
+        GuiObjectsMade(0, -1);
     }
     if (image_) {
         DeleteObject(image_);
         image_ = nullptr;
+        GuiObjectsMade(0, -1);
     }
     imageWidth_ = imageHeight_ = 0;
 }
@@ -82,17 +85,24 @@ void PictureBox::Erase(HDC dc) const {
     DeleteObject(brush);
 }
 
-void PictureBox::ResizeImage() {
+bool PictureBox::ResizeImage() {
     // A box that never keeps a persistent image (a progress bar) makes none, however often it is moved.
-    if (!hwnd_ || (!autoRedraw_ && !imageDC_)) return;
+    if (!hwnd_ || (!autoRedraw_ && !imageDC_)) return true;
     const int w = std::max(1, width_);
     const int h = std::max(1, height_);
-    if (image_ && imageWidth_ == w && imageHeight_ == h) return;
+    if (image_ && imageWidth_ == w && imageHeight_ == h) return true;
     // The image takes the display's format, which is the window's.
     HDC screen = GetDC(nullptr);
     HDC dc = CreateCompatibleDC(screen);
     HBITMAP bmp = CreateCompatibleBitmap(screen, w, h);
     ReleaseDC(nullptr, screen);
+    if (!dc || !bmp) {
+        // Out of memory or of the system's objects: the box keeps the image it had.
+        if (dc) DeleteDC(dc);
+        if (bmp) DeleteObject(bmp);
+        return false;
+    }
+    GuiObjectsMade(0, 2);
     HGDIOBJ old = SelectObject(dc, bmp);
     Erase(dc);
     if (imageDC_) BitBlt(dc, 0, 0, imageWidth_, imageHeight_, imageDC_, 0, 0, SRCCOPY);
@@ -102,16 +112,17 @@ void PictureBox::ResizeImage() {
     imageOld_ = old;
     imageWidth_ = w;
     imageHeight_ = h;
+    return true;
 }
 
-void PictureBox::Move(int x, int y, int width, int height) {
+bool PictureBox::Move(int x, int y, int width, int height) {
     x_ = x;
     y_ = y;
     width_ = std::max(0, width);
     height_ = std::max(0, height);
-    if (!hwnd_) return;
+    if (!hwnd_) return true;
     SetWindowPos(hwnd_, nullptr, x_, y_, width_, height_, SWP_NOZORDER | SWP_NOACTIVATE);
-    ResizeImage();
+    return ResizeImage();
 }
 
 bool PictureBox::ReadImage(DibPixels* out) const {
@@ -177,6 +188,9 @@ LRESULT CALLBACK PictureBox::WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) 
                 break;
         }
     }
+    // Counted by the class, whichever way a box's window goes.
+    if (msg == WM_NCCREATE) GuiObjectsMade(1, 0);
+    if (msg == WM_NCDESTROY) GuiObjectsMade(-1, 0);
     return DefWindowProcW(hwnd, msg, wp, lp);
 }
 

@@ -16,8 +16,9 @@ class PictureBox : public Control {
     ~PictureBox() override;
 
     HWND hWnd() const { return hwnd_; }
-    // Position and size in pixels within the form's client area.
-    void Move(int x, int y, int width, int height);
+    // Position and size in pixels within the form's client area; false when the persistent image could
+    // not be made at the new size (the box then keeps the image it had).
+    bool Move(int x, int y, int width, int height);
     int WidthPx() const { return width_; }
     int HeightPx() const { return height_; }
 
@@ -42,7 +43,7 @@ class PictureBox : public Control {
   private:
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp);
     void Paint();
-    void ResizeImage();
+    bool ResizeImage();
     void Erase(HDC dc) const;
     void ReleaseImage();
     void ReleaseWindowDC();

@@ -12,44 +12,60 @@ BOOL CALLBACK AddMonitor(HMONITOR, HDC, LPRECT bounds, LPARAM list) {
     return TRUE;
 }
 
-int ReadLogicalDpi(int index) {
-    HDC dc = GetDC(nullptr);
-    int dpi = GetDeviceCaps(dc, index);
-    ReleaseDC(nullptr, dc);
-    return dpi > 0 ? dpi : 96;
-}
-
-// The program's logical resolution is fixed for its lifetime; asking the display for it at every
-// conversion cost a few round trips to the window system for each control and view.
-int LogicalDpi(int index) {
-    static const int x = ReadLogicalDpi(LOGPIXELSX);
-    static const int y = ReadLogicalDpi(LOGPIXELSY);
-    return index == LOGPIXELSX ? x : y;
-}
-
 int Scale(int value, int num, int den) {
     return static_cast<int>(std::lround(static_cast<double>(value) * num / den));
 }
 
 }  // namespace
 
+int SystemDpi() {
+    // The system's resolution is fixed for the session; asking the display at every conversion cost a few
+    // round trips to the window system for each control and view.
+    static const int dpi = [] {
+        HDC dc = GetDC(nullptr);
+        const int value = GetDeviceCaps(dc, LOGPIXELSX);
+        ReleaseDC(nullptr, dc);
+        return value > 0 ? value : 96;
+    }();
+    return dpi;
+}
+
+int WindowDpi(HWND window) {
+    // Looked up at run time: Windows before 10 (1607) has no such call, and the program still starts there.
+    using DpiForWindow = UINT(WINAPI*)(HWND);
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void (*)()>(
+        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    const int dpi = window && dpiForWindow ? static_cast<int>(dpiForWindow(window)) : 0;
+    return dpi > 0 ? dpi : SystemDpi();
+}
+
+int TwipsToPixels(int twips, int dpi) {
+    return Scale(twips, dpi, 1440);
+}
+int PixelsToTwips(int pixels, int dpi) {
+    return Scale(pixels, 1440, dpi);
+}
+int ScaleFrom96(int pixels, int dpi) {
+    return Scale(pixels, dpi, 96);
+}
+
 int PixelsToTwipsX(int pixels) {
-    return Scale(pixels, 1440, LogicalDpi(LOGPIXELSX));
+    return PixelsToTwips(pixels, SystemDpi());
 }
 int PixelsToTwipsY(int pixels) {
-    return Scale(pixels, 1440, LogicalDpi(LOGPIXELSY));
+    return PixelsToTwips(pixels, SystemDpi());
 }
 int TwipsToPixelsX(int twips) {
-    return Scale(twips, LogicalDpi(LOGPIXELSX), 1440);
+    return TwipsToPixels(twips, SystemDpi());
 }
 int TwipsToPixelsY(int twips) {
-    return Scale(twips, LogicalDpi(LOGPIXELSY), 1440);
+    return TwipsToPixels(twips, SystemDpi());
 }
-int ScreenWidthTwips() {
-    return PixelsToTwipsX(GetSystemMetrics(SM_CXSCREEN));
+int ScreenWidthTwips(int dpi) {
+    return PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi);
 }
-int ScreenHeightTwips() {
-    return PixelsToTwipsY(GetSystemMetrics(SM_CYSCREEN));
+int ScreenHeightTwips(int dpi) {
+    return PixelsToTwips(GetSystemMetrics(SM_CYSCREEN), dpi);
 }
 
 std::vector<RECT> MonitorList() {
@@ -58,6 +74,15 @@ std::vector<RECT> MonitorList() {
     if (monitors.empty())
         monitors.push_back({0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)});
     return monitors;
+}
+
+RECT WorkAreaOf(HWND window) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof(info);
+    if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &info)) return info.rcWork;
+    RECT work = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    return work;
 }
 
 NumberSymbols UserNumberSymbols() {
