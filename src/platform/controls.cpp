@@ -58,10 +58,10 @@ WinControl::~WinControl() {
 void WinControl::Attach(HWND form) {
     if (hwnd_) return;
     form_ = form;
-    hwnd_ = CreateWindowExW(exStyle_ | WS_EX_NOPARENTNOTIFY, windowClass_, text_.c_str(),
-                            style_ | WS_CHILD | WS_VISIBLE, owner_.ToPixels(bounds_.left),
-                            owner_.ToPixels(bounds_.top), owner_.ToPixels(bounds_.width),
-                            owner_.ToPixels(bounds_.height), form, ChildId(), GetModuleHandleW(nullptr), nullptr);
+    hwnd_ = CreateWindowExW(
+        exStyle_ | WS_EX_NOPARENTNOTIFY, windowClass_, text_.c_str(), style_ | WS_CHILD | WS_VISIBLE,
+        owner_.ToPixels(bounds_.left), owner_.ToPixels(bounds_.top), owner_.ToPixels(bounds_.width),
+        owner_.ToPixels(bounds_.height), form, ChildId(), GetModuleHandleW(nullptr), nullptr);
     if (!hwnd_) return;
     GuiObjectsMade(1, 0);
     ApplyFont(owner_.Dpi(), false);

@@ -33,8 +33,8 @@ int SystemDpi() {
 int WindowDpi(HWND window) {
     // Looked up at run time: Windows before 10 (1607) has no such call, and the program still starts there.
     using DpiForWindow = UINT(WINAPI*)(HWND);
-    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(reinterpret_cast<void (*)()>(
-        GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+    static const auto dpiForWindow = reinterpret_cast<DpiForWindow>(
+        reinterpret_cast<void (*)()>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
     const int dpi = window && dpiForWindow ? static_cast<int>(dpiForWindow(window)) : 0;
     return dpi > 0 ? dpi : SystemDpi();
 }

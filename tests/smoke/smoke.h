@@ -68,6 +68,7 @@ class Journey : public testing::Test {
 
   private:
     harness::Painter recorded_ = harness::PatternColor;
+    int recordMs_ = 15000;  // how long the last recording may take
 };
 
 std::wstring BoxLine(const std::wstring& title, const std::wstring& text);

@@ -4,6 +4,8 @@
 #include <utility>
 
 #include "resource.h"
+#include <algorithm>
+
 #include "smoke.h"
 
 #ifndef SUITE_NAME
@@ -117,6 +119,7 @@ void Journey::StartAndRecord(int w, int h, int frames, int intervalMs, harness::
         ASSERT_NO_FATAL_FAILURE(StoreSetting(key, std::to_wstring(value).c_str()));
     ASSERT_NO_FATAL_FAILURE(StoreSetting(L"WinLock", L"1"));
     recorded_ = paint;
+    recordMs_ = 15000 + frames * std::max(intervalMs, 16);
     auto picture = std::make_unique<harness::PatternWindow>(kRecordAt.x, kRecordAt.y, w, h, kSeed, paint);
     ASSERT_TRUE(picture->WaitPainted());
     ASSERT_NO_FATAL_FAILURE(Start());
@@ -138,7 +141,7 @@ void Journey::Record(bool cancel) {
             boxes->Count() == seen)
             return;
     }
-    ASSERT_TRUE(BoxesAnswered(seen + 1, 15000));
+    ASSERT_TRUE(BoxesAnswered(seen + 1, recordMs_));
 }
 
 COLORREF Journey::Recorded(int i, int j) const {
