@@ -48,6 +48,13 @@ void frmVLc1::Form_Load() {
     timPLAY.SetEnabled(false);
 }
 
+void frmVLc1::Form_DpiChanged() {
+    // The picture is the screen's rectangle in real pixels, whatever the monitor's scale: the window fits
+    // itself to it again where the system placed it (a minimised window keeps its restored size).
+    if (WindowState() == rt::kNormal && PicCAPT.WidthPx() > 0)
+        FitClientTo(PicCAPT.WidthPx(), PicCAPT.HeightPx());
+}
+
 void frmVLc1::FitToFrameSize() {
     const int32_t width = vintrel::WindowExtentFrom(VL.PicWidth);
     const int32_t height = vintrel::WindowExtentFrom(VL.PicHeight);

@@ -38,6 +38,7 @@ class frmVLc1 : public rt::Form {
     void Form_Load() override;
     void Form_Activate() override;
     void Form_QueryUnload(int16_t& cancel, int unloadMode) override;
+    void Form_DpiChanged() override;
     bool OnMessage(UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) override;
 
   private:

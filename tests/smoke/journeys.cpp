@@ -301,11 +301,17 @@ TEST_F(Journey, ViewsStopBeforeTheObjectQuotaWithOneMessageAndTheProgramStaysUsa
         EXPECT_GT(views, 100u);
         EXPECT_LE(views, 150u);
     }
-    // Usable at that count: tile, cascade, print, close all and exit.
-    for (const int item : {0, 1}) ASSERT_NO_FATAL_FAILURE(Menu(L'W', item));
-    ASSERT_NO_FATAL_FAILURE(Menu(L'F', 2));  // 印刷
-    ASSERT_NO_FATAL_FAILURE(Menu(L'W', 2));
-    EXPECT_TRUE(harness::WaitUntil([this] { return Views().empty(); }, 60000));
+    // Usable at that count: tile, cascade, print, close all and exit, each once the last is done.
+    const auto done = [this] {
+        return harness::WaitUntil(
+            [this] { return SendMessageTimeoutW(main, WM_NULL, 0, 0, SMTO_NORMAL, 1000, nullptr) != 0; },
+            300000);
+    };
+    for (const auto& [menu, item] : {std::pair{L'W', 0}, {L'W', 1}, {L'F', 2}, {L'W', 2}}) {
+        ASSERT_TRUE(done());
+        ASSERT_NO_FATAL_FAILURE(Menu(menu, item));
+    }
+    EXPECT_TRUE(harness::WaitUntil([this] { return Views().empty(); }, 300000));
     Menu(L'F', 0, L'X');
     ASSERT_TRUE(app->WaitExit(60000));
     EXPECT_EQ(app->ExitCode(), 0u);
