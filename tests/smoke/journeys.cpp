@@ -2,7 +2,9 @@
 // menu items, answer or read its boxes and windows, and check what the user sees.
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
+#include <tuple>
 #include <cstdlib>
 #include <thread>
 
@@ -233,6 +235,46 @@ TEST_F(Journey, SettingsReportABadValueOnceAndApplyTheRestThenAboutClosesWithEsc
     harness::TapKey(VK_ESCAPE);
     EXPECT_TRUE(harness::WaitUntil([&] { return !Shown(L"ﾊﾞｰｼﾞｮﾝ情報"); }, 5000));
     EXPECT_EQ(boxes->Count(), 2u);
+}
+
+// At the resolution the program starts at (scripts/test sets 96, 120, 144 and 192 dpi and names it in
+// VINTREL_DPI): the dialogs are laid out at that scale, every control inside them, and no window is larger
+// than the screen.
+TEST_F(Journey, TheWindowsScaleWithTheResolutionAndFitTheScreen) {
+    const char* set = std::getenv("VINTREL_DPI");
+    const int dpi = set ? std::atoi(set) : 96;
+    ASSERT_NO_FATAL_FAILURE(Start());
+    const auto fits = [](HWND w) {
+        RECT outer, client;
+        GetWindowRect(w, &outer);
+        GetClientRect(w, &client);
+        bool inside = outer.right - outer.left <= GetSystemMetrics(SM_CXSCREEN) &&
+                      outer.bottom - outer.top <= GetSystemMetrics(SM_CYSCREEN);
+        for (HWND c = GetWindow(w, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+            RECT r;
+            GetWindowRect(c, &r);
+            MapWindowPoints(nullptr, w, reinterpret_cast<POINT*>(&r), 2);
+            inside =
+                inside && r.left >= 0 && r.top >= 0 && r.right <= client.right && r.bottom <= client.bottom;
+        }
+        return std::pair{inside, client};
+    };
+    EXPECT_TRUE(fits(main).first);
+    const auto scaled = [dpi](int twips) { return static_cast<LONG>(std::lround(twips * dpi / 1440.0)); };
+    HWND dialog = nullptr;
+    for (const auto& [key, item, title, w, h] :
+         {std::tuple{L'T', 0, L"設定", 5880, 4740}, std::tuple{L'H', 1, L"ﾊﾞｰｼﾞｮﾝ情報", 5730, 3555}}) {
+        ASSERT_NO_FATAL_FAILURE(Menu(key, item));
+        ASSERT_TRUE(harness::WaitUntil([&, t = title] { return (dialog = Shown(t)) != nullptr; }, 5000));
+        const auto [inside, client] = fits(dialog);
+        EXPECT_TRUE(inside) << title;
+        EXPECT_EQ(client.right, scaled(w)) << title;
+        EXPECT_EQ(client.bottom, scaled(h)) << title;
+        ASSERT_TRUE(harness::WaitUntil([&] { return GetForegroundWindow() == dialog; }, 5000));
+        harness::TapKey(VK_ESCAPE);
+        ASSERT_TRUE(harness::WaitUntil([&] { return !IsWindowVisible(dialog); }, 5000));
+    }
+    EXPECT_EQ(boxes->Count(), 0u);
 }
 
 TEST_F(Journey, AFrameStoreThatRunsOutOfMemoryLeavesTheProgramUsable) {
