@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+// mdlVL1: the state record every window reads and sets, as the one object VL; the user never sees it.
 struct mdlVL1 {
     // Frame store: entries 1 .. Framemax (entry 0 is unused, there is no frame 0).
     std::vector<HGLOBAL> FrameHandles;
