@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "bench_clock.h"
+#include "core/frame_store.h"
 #include "core/main_window.h"
 #include "core/shared_state.h"
 #include "core/view_window.h"

@@ -9,6 +9,7 @@
 
 #include "capture/capture_window.h"
 #include "bench_clock.h"
+#include "core/frame_store.h"
 #include "core/main_window.h"
 #include "core/shared_state.h"
 #include "platform/runtime.h"

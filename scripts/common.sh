@@ -8,7 +8,7 @@ WINESERVER=/usr/lib/wine/wineserver
 PACKAGES=(cmake ninja-build g++ libgtest-dev
           g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686
           wine wine64 fonts-wine xvfb x11-utils fonts-ipafont-gothic locales imagemagick
-          cups printer-driver-cups-pdf poppler-utils zip)
+          cups printer-driver-cups-pdf poppler-utils zip unzip)
 # The 32-bit side of Wine, and the CUPS client its printing needs, for the i686 build (the product).
 PACKAGES_I386=(wine32:i386 libcups2:i386)
 

@@ -2,6 +2,7 @@
 
 #include "capture/capture_rules.h"
 #include "core/frame_rules.h"
+#include "core/frame_store.h"
 #include "core/shared_state.h"
 #include "core/view_window.h"
 #include "platform/runtime.h"

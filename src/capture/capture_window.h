@@ -12,6 +12,7 @@
 #include "platform/picture_box.h"
 #include "platform/timer.h"
 
+// frmVLc1: the capture window, with no title: minimised in standby and recording, it shows the playback.
 class frmVLc1 : public rt::Form {
   public:
     frmVLc1();

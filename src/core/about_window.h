@@ -6,6 +6,7 @@
 #include "platform/form.h"
 #include "platform/picture_box.h"
 
+// frmVLat: the About box "ﾊﾞｰｼﾞｮﾝ情報" of ﾍﾙﾌﾟ(H) > ﾊﾞｰｼﾞｮﾝ情報.
 class frmVLat : public rt::Form {
   public:
     frmVLat();

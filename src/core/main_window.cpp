@@ -4,6 +4,7 @@
 
 #include "capture/capture_window.h"
 #include "core/about_window.h"
+#include "core/frame_store.h"
 #include "core/shared_state.h"
 #include "core/view_window.h"
 #include "output/progress_window.h"

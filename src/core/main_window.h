@@ -5,6 +5,7 @@
 
 #include "platform/mdi.h"
 
+// frmVLm1: the main window "VINTREL Ver.1", the MDI frame with every menu command.
 class frmVLm1 : public rt::MdiForm {
   public:
     frmVLm1();

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "capture/capture_rules.h"
+#include "core/frame_store.h"
 #include "core/shared_state.h"
 #include "platform/gui_quota.h"
 #include "platform/runtime.h"

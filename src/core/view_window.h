@@ -7,6 +7,7 @@
 #include "platform/mdi.h"
 #include "platform/picture_box.h"
 
+// frmVLs1: a frame window ("フレーム ウィンドウ"), captioned batch-serial (1-1, 1-2, ...).
 class frmVLs1 : public rt::MdiChild {
   public:
     explicit frmVLs1(rt::MdiForm& frame);

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "core/frame_store.h"
 #include "core/shared_state.h"
 #include "core/view_window.h"
 #include "output/compact_rules.h"

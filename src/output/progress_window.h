@@ -14,6 +14,7 @@ namespace rt {
 class MdiBatch;
 }
 
+// frmPGS: the progress dialog "Form1" of 編集(E) > ｺﾝﾊﾟｸﾄ, with its 中止 button.
 class frmPGS : public rt::Form {
   public:
     frmPGS();

@@ -4,7 +4,7 @@
 #include <limits>
 
 #include "core/shared_state.h"
-#include "platform/settings_store.h"
+#include "platform/registry_settings.h"
 #include "settings/setting_rules.h"
 
 const wchar_t kSettingApp[] = L"VINTREL Ver";

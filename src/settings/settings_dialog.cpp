@@ -4,6 +4,7 @@
 #include <string>
 
 #include "capture/capture_window.h"
+#include "core/frame_store.h"
 #include "core/shared_state.h"
 #include "core/view_window.h"
 #include "settings/input_rules.h"

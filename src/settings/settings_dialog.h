@@ -12,6 +12,7 @@
 #include "platform/form.h"
 #include "platform/runtime.h"
 
+// frmVLEST: the settings dialog "設定" of ﾂｰﾙ(T) > 設定.
 class frmVLEST : public rt::Form {
   public:
     frmVLEST();

@@ -42,6 +42,26 @@ std::string Cp932(std::string text) {
     EXPECT_TRUE(Utf8ToCp932(&text, &error)) << error;
     return text;
 }
+std::string ReadText(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+// The first group of every match of `pattern` in `text`.
+std::vector<std::string> Matches(const std::string& text, const std::string& pattern) {
+    std::vector<std::string> found;
+    const std::regex re(pattern);
+    for (std::sregex_iterator m(text.begin(), text.end(), re), end; m != end; ++m) found.push_back(m->str(1));
+    return found;
+}
+
+// The program's source files, one after another.
+std::string ProgramCode() {
+    std::string code;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(VINTREL_SOURCE_DIR "/src")) {
+        if (entry.is_regular_file()) code += ReadText(entry.path().string());
+    }
+    return code;
+}
 
 constexpr uint32_t kNone = 0xFFFFFFFF;
 
@@ -245,19 +265,12 @@ TEST(HelpGenerator, RefusesWhatItCannotWriteRightly) {
 TEST(HelpGenerator, QuotesOnlyMessagesTheProgramShows) {
     const std::string root = VINTREL_SOURCE_DIR;
     std::string literals = std::string(1, '\0');  // each literal followed by a NUL
-    const std::regex literal(R"re(L"((\\.|[^"\\])*)")re"), cr(R"(\\r)");
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(root + "/src")) {
-        std::ifstream in(entry.path(), std::ios::binary);
-        const std::string code =
-            entry.is_regular_file() ? std::string{std::istreambuf_iterator<char>(in), {}} : "";
-        for (std::sregex_iterator m(code.begin(), code.end(), literal), end; m != end; ++m) {
-            literals += std::regex_replace(m->str(1), cr, "\r") + '\0';
-        }
+    for (const std::string& literal : Matches(ProgramCode(), R"re(L"((\\.|[^"\\])*)")re")) {
+        literals += std::regex_replace(literal, std::regex(R"(\\r)"), "\r") + '\0';
     }
-    std::ifstream in(root + "/res/help/vintrel_help.txt", std::ios::binary);
     Document doc;
     std::string error;
-    ASSERT_TRUE(ParseHelpSource(std::string{std::istreambuf_iterator<char>(in), {}}, &doc, &error)) << error;
+    ASSERT_TRUE(ParseHelpSource(ReadText(root + "/res/help/vintrel_help.txt"), &doc, &error)) << error;
     const std::string open = "「", close = "」", path = "…";
     int quoted = 0;
     for (const Topic& topic : doc.topics) {
@@ -287,4 +300,44 @@ TEST(HelpGenerator, QuotesOnlyMessagesTheProgramShows) {
         }
     }
     EXPECT_GT(quoted, 30);
+}
+
+// Every name in ［］ of the help and the read-me is a menu item as the menu shows it, a control's caption, or
+// a button of Windows' own (message boxes, the taskbar's menu). The registry values README lists with their
+// defaults are those the program reads, and every document names the key it reads them from.
+TEST(HelpGenerator, NamesOnlyMenuItemsControlsAndRegistryValuesOfTheProgram) {
+    const std::string root = VINTREL_SOURCE_DIR;
+    std::vector<std::string> known = {"はい", "いいえ", "閉じる"};
+    for (std::string item :
+         Matches(ReadText(root + "/res/vintrel.rc"), R"re((?:MENUITEM|POPUP) "([^"]+)")re")) {
+        item.erase(std::remove(item.begin(), item.end(), '&'), item.end());
+        known.push_back(item);
+    }
+    for (const std::string& caption : Matches(ProgramCode(), R"re(\(\*this, [^"\n]*L"([^"]+)")re"))
+        known.push_back(caption);
+    const std::string help = ReadText(root + "/res/help/vintrel_help.txt");
+    const std::string readme = ReadText(root + "/res/help/readme.txt");
+    const std::vector<std::string> named = Matches(help + readme, "［(.*?)］");
+    EXPECT_GT(named.size(), 100u);
+    for (const std::string& name : named) {
+        EXPECT_NE(std::count(known.begin(), known.end(), name), 0) << name;
+    }
+
+    const std::string store = ReadText(root + "/src/settings/setting_store.cpp");
+    const std::string readmeMd = ReadText(root + "/README.md");
+    std::map<std::string, std::string> listed, read;
+    const std::regex listedRe(R"re(`(\w+)` \((\d+))re"), readRe(R"re(L"(\w+)", VL\.\w+, (\d+)\))re");
+    for (std::sregex_iterator m(readmeMd.begin(), readmeMd.end(), listedRe), end; m != end; ++m)
+        listed[m->str(1)] = m->str(2);
+    for (std::sregex_iterator m(store.begin(), store.end(), readRe), end; m != end; ++m)
+        read[m->str(1)] = m->str(2);
+    EXPECT_EQ(listed, read);
+    const std::string path =
+        Matches(ReadText(root + "/src/platform/registry_settings.cpp"), R"re(kRoot\[\] = L"(.*)")re")[0] +
+        Matches(store, R"re(kSettingApp\[\] = L"(.*)")re")[0] + "\\\\" +
+        Matches(store, R"re(kSettingSection\[\] = L"(.*)")re")[0];
+    const std::string key = "HKEY_CURRENT_USER\\" + std::regex_replace(path, std::regex(R"(\\\\)"), "\\");
+    for (const std::string* document : {&help, &readme, &readmeMd}) {
+        EXPECT_NE(document->find(key), std::string::npos) << key;
+    }
 }

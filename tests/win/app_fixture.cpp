@@ -1,6 +1,6 @@
 #include "app_fixture.h"
 
-#include "platform/settings_store.h"
+#include "platform/registry_settings.h"
 #include "resource.h"
 #include "settings/setting_store.h"
 

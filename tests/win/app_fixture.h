@@ -8,6 +8,7 @@
 #include <string>
 
 #include "capture/capture_window.h"
+#include "core/frame_store.h"
 #include "core/main_window.h"
 #include "core/shared_state.h"
 #include "harness.h"

@@ -1,4 +1,4 @@
-#include "platform/settings_store.h"
+#include "platform/registry_settings.h"
 
 #include <windows.h>
 
