@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <string>
+#include <utility>
 
 #include "bench_views.h"
 
@@ -60,6 +62,13 @@ int main() {
     VL.RecordedCount = kExitViews;
     const double openMany = OpenAll(main);
     const int many = VL.OpenViewCount;
+    for (const auto& [name, arrange] : {std::pair{"tile", &frmVLm1::mwHorizontal_Click},
+                                        {"cascade", &frmVLm1::mwCascade_Click}}) {
+        const double t0 = Now();
+        (main.*arrange)();
+        rt::DoEvents();
+        std::printf("%-52s %10.0f\n", (std::string(name) + " of 3000 views, ms").c_str(), Now() - t0);
+    }
     const double t1 = Now();
     main.mfEXIT_Click();
     const double exitMs = Now() - t1;
