@@ -21,6 +21,13 @@ const wchar_t kHelpFile[] = L"vintrel.hlp";
 const wchar_t kBusyMessage[] = L"録画、再生等の処理を中止してください。";
 const wchar_t kUseExitMessage[] = L"終了するときには、ファイルメニューの\r［終了(X)］を選択してください。";
 
+// Whether the next command waiting for this window is 終了: chosen while the program was busy (a slow tick),
+// it waits behind the commands chosen before it.
+bool ExitWaiting(HWND frame) {
+    MSG next;
+    return PeekMessageW(&next, frame, WM_COMMAND, WM_COMMAND, PM_NOREMOVE) && next.wParam == IDM_mfEXIT;
+}
+
 }  // namespace
 
 frmVLm1::frmVLm1() = default;
@@ -113,6 +120,12 @@ bool frmVLm1::OnFrameMessage(UINT msg, WPARAM wp, LPARAM /*lp*/, LRESULT& result
         {IDM_mhVER, &frmVLm1::mhVER_Click},
     };
     if (msg != WM_COMMAND || HIWORD(wp) != 0) return false;
+    // The user has ended the program: a command of before is not run, so that no box of it opens only to
+    // vanish with the exit that its box's loop would run.
+    if (LOWORD(wp) != IDM_mfEXIT && ExitWaiting(hWnd())) {
+        result = 0;
+        return true;
+    }
     for (const auto& command : kCommands) {
         if (command.id == LOWORD(wp)) {
             (this->*command.click)();
@@ -126,7 +139,8 @@ bool frmVLm1::OnFrameMessage(UINT msg, WPARAM wp, LPARAM /*lp*/, LRESULT& result
 bool frmVLm1::Busy_Refused(const wchar_t* title) {
     if (VL.RunState == 0) return false;
     rt::MsgBox(kBusyMessage, MB_OK, title);
-    CaptureWindow().Show();
+    // The program may have been ended during the box: its capture window is not made again.
+    if (Instance() == this) CaptureWindow().Show();
     return true;
 }
 

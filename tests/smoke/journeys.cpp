@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <thread>
 
+#include "resource.h"
 #include "smoke.h"
 
 namespace {
@@ -397,4 +398,25 @@ TEST_F(Journey, HelpFromTheMenuAndF1ShowsOurContentsAndEndsWithTheProgram) {
     ASSERT_TRUE(app->WaitExit(15000));
     EXPECT_TRUE(harness::WaitUntil([&] { return !IsWindow(help); }, 10000));
     EXPECT_EQ(boxes->Count(), 0u);
+}
+
+TEST_F(Journey, ExitChosenWhileTheProgramIsBusyEndsItWithoutABox) {
+    ASSERT_NO_FATAL_FAILURE(Start());
+    ASSERT_NO_FATAL_FAILURE(Menu(L'C', 0));  // 開始: a run that 再生 is refused during
+    ASSERT_TRUE(harness::WaitUntil([&] { return CaptureWindow() && IsIconic(CaptureWindow()); }, 5000));
+    // The program's thread held, as a slow tick holds it, while 中止, 再生 and 終了 are chosen.
+    const HANDLE thread = OpenThread(THREAD_SUSPEND_RESUME, FALSE, GetWindowThreadProcessId(main, nullptr));
+    ASSERT_NE(SuspendThread(thread), static_cast<DWORD>(-1));
+    for (const WORD id : {IDM_meCANCEL, IDM_mePLAY, IDM_mfEXIT}) PostMessageW(main, WM_COMMAND, id, 0);
+    ResumeThread(thread);
+    CloseHandle(thread);
+    bool boxSeen = false;
+    ASSERT_TRUE(harness::WaitUntil(
+        [&] {
+            return (boxSeen |= harness::FindTopWindowOfProcess(app->pid, L"再生") != nullptr) || !Running();
+        },
+        15000));
+    EXPECT_FALSE(boxSeen);
+    ASSERT_TRUE(app->WaitExit(15000));
+    EXPECT_EQ(app->ExitCode(), 0u);
 }
