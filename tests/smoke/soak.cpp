@@ -290,13 +290,14 @@ void Soak::Cycle(int n) {
     ASSERT_TRUE(harness::WaitUntil([&] { return Views().empty(); }, 10000));
 }
 
+// A menu command's id for the control, once it has done the last one.
+void Ask(HWND control, WORD id) {
+    WaitIdle(control);
+    PostMessageW(control, WM_COMMAND, id, 0);
+}
+
 void Soak::ControlCycle(HWND control) {
-    const auto ask = [control](WORD id) {
-        return [control, id] {
-            WaitIdle(control);
-            PostMessageW(control, WM_COMMAND, id, 0);
-        };
-    };
+    const auto ask = [control](WORD id) { return [control, id] { Ask(control, id); }; };
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     // Two saves, as 保存(&V) and 全て保存; the control writes no file.
@@ -352,8 +353,7 @@ TEST_F(Soak, ADayOfUseLeavesNothingBehind) {
     const bool ended = app->WaitExit(5000);
     const double exitMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - exitStart).count();
-    WaitIdle(controlWindow);
-    PostMessageW(controlWindow, WM_COMMAND, IDM_mfEXIT, 0);
+    Ask(controlWindow, IDM_mfEXIT);
     EXPECT_TRUE(control->WaitExit(10000));
 
     // Growth a cycle: the program's, the control's, and the program's own: for objects the difference, for
@@ -376,9 +376,9 @@ TEST_F(Soak, ADayOfUseLeavesNothingBehind) {
     std::printf("%-60s %10zu\n", "cycles completed", cycles);
     std::printf("%-50s %10s %10s %10s\n", "growth a cycle", "program", "control", "own");
     for (const auto& g : growths) {
-        const double program = Slope(samples, g.measure), system = Slope(controlSamples, g.measure);
-        const double own = g.lessControl ? program - system : program;
-        std::printf("%-50s %10.2f %10.2f %10.2f  ", g.name, program, system, own);
+        const double program = Slope(samples, g.measure), alone = Slope(controlSamples, g.measure);
+        const double own = g.lessControl ? program - alone : program;
+        std::printf("%-50s %10.2f %10.2f %10.2f  ", g.name, program, alone, own);
         if (judged) {
             std::printf("(goal <= %g)\n", g.limit);
             EXPECT_LE(own, g.limit) << g.name;
