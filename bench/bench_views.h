@@ -30,3 +30,13 @@ inline double OneViewOpenedMs(frmVLm1& main, int rounds) {
     }
     return best;
 }
+
+// Milliseconds of 全て選択 of the first `frames` recorded frames, the painting of its last views included;
+// the views are left open.
+inline double OpenAllMs(frmVLm1& main, int32_t frames) {
+    VL.RecordedCount = frames;
+    const double t0 = Now();
+    main.meALL_Click();
+    rt::DoEvents();
+    return Now() - t0;
+}

@@ -23,13 +23,6 @@ bool Allocate(int16_t frames) {
     return true;
 }
 
-double OpenAll(frmVLm1& main) {
-    const double t0 = Now();
-    main.meALL_Click();
-    rt::DoEvents();
-    return Now() - t0;
-}
-
 }  // namespace
 
 int main() {
@@ -40,14 +33,13 @@ int main() {
         std::printf("frame store could not be allocated\n");
         return 1;
     }
-    VL.RecordedCount = kViews;
     std::printf("VINTREL views benchmark: frames of %dx%d\n", VL.PicWidth, VL.PicHeight);
     const double f = OneViewOpenedMs(main, 20);
     // The better of two turns, like (f), so that a busy machine disturbs the figures less.
     double open = 1e12, close = 1e12;
     int opened = 0;
     for (int turn = 0; turn < 2; ++turn) {
-        open = std::min(open, OpenAll(main));
+        open = std::min(open, OpenAllMs(main, kViews));
         opened = VL.OpenViewCount;
         const double t0 = Now();
         main.mwDELETE_Click();
@@ -59,8 +51,7 @@ int main() {
     std::printf("%-52s %10.2f\n", "open-all per view / (f)  (goal <= 1.5)", open / opened / f);
     std::printf("%-52s %10.0f\n", "close-all of 1000 views, ms", close);
     std::printf("%-52s %10.2f\n", "close-all / open-all  (goal <= 1)", close / open);
-    VL.RecordedCount = kExitViews;
-    const double openMany = OpenAll(main);
+    const double openMany = OpenAllMs(main, kExitViews);
     const int many = VL.OpenViewCount;
     for (const auto& [name, arrange] : {std::pair{"tile", &frmVLm1::mwHorizontal_Click},
                                         {"cascade", &frmVLm1::mwCascade_Click}}) {

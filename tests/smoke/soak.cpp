@@ -290,13 +290,14 @@ void Soak::Cycle(int n) {
     ASSERT_TRUE(harness::WaitUntil([&] { return Views().empty(); }, 10000));
 }
 
+// A menu command's id for the control, once it has done the last one.
+void Ask(HWND control, WORD id) {
+    WaitIdle(control);
+    PostMessageW(control, WM_COMMAND, id, 0);
+}
+
 void Soak::ControlCycle(HWND control) {
-    const auto ask = [control](WORD id) {
-        return [control, id] {
-            WaitIdle(control);
-            PostMessageW(control, WM_COMMAND, id, 0);
-        };
-    };
+    const auto ask = [control](WORD id) { return [control, id] { Ask(control, id); }; };
     wchar_t temp[MAX_PATH] = {};
     GetTempPathW(MAX_PATH, temp);
     // Two saves, as 保存(&V) and 全て保存; the control writes no file.
@@ -352,33 +353,35 @@ TEST_F(Soak, ADayOfUseLeavesNothingBehind) {
     const bool ended = app->WaitExit(5000);
     const double exitMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - exitStart).count();
-    WaitIdle(controlWindow);
-    PostMessageW(controlWindow, WM_COMMAND, IDM_mfEXIT, 0);
+    Ask(controlWindow, IDM_mfEXIT);
     EXPECT_TRUE(control->WaitExit(10000));
 
-    // Growth a cycle: the program's, the control's, and the program's own, their difference.
+    // Growth a cycle: the program's, the control's, and the program's own: for objects the difference, for
+    // private bytes the program's growth itself (a bare window's heap tells nothing of the program's).
     const size_t cycles = std::min(samples.size(), controlSamples.size());
     const bool judged = cycles >= kJudged;
     const struct {
         const char* name;
         double Sample::*measure;
         double limit;
+        bool lessControl;
     } growths[] = {
-        {"GDI objects", &Sample::gdi, 0.05},
-        {g_userAreWindows ? "USER objects (windows, children included)" : "USER objects", &Sample::user,
-         0.05},
-        {"kernel handles (the system's handle list)", &Sample::handles, 0.05},
+        {"GDI objects", &Sample::gdi, 0.05, true},
+        {g_userAreWindows ? "USER objects (windows, children included)" : "USER objects", &Sample::user, 0.05,
+         true},
+        {"kernel handles (the system's handle list)", &Sample::handles, 0.05, true},
         {g_privateWalked ? "private bytes (committed private regions), KB" : "private bytes, KB",
-         &Sample::privateKb, 16},
+         &Sample::privateKb, 16, false},
     };
     std::printf("%-60s %10zu\n", "cycles completed", cycles);
     std::printf("%-50s %10s %10s %10s\n", "growth a cycle", "program", "control", "own");
     for (const auto& g : growths) {
-        const double program = Slope(samples, g.measure), system = Slope(controlSamples, g.measure);
-        std::printf("%-50s %10.2f %10.2f %10.2f  ", g.name, program, system, program - system);
+        const double program = Slope(samples, g.measure), alone = Slope(controlSamples, g.measure);
+        const double own = g.lessControl ? program - alone : program;
+        std::printf("%-50s %10.2f %10.2f %10.2f  ", g.name, program, alone, own);
         if (judged) {
             std::printf("(goal <= %g)\n", g.limit);
-            EXPECT_LE(program - system, g.limit) << g.name;
+            EXPECT_LE(own, g.limit) << g.name;
         } else {
             std::printf("(not judged: %zu cycles)\n", cycles);
         }
