@@ -100,11 +100,13 @@ stop_session() {
 
 # A private print spooler for the tests: CUPS on its own socket with the cups-pdf backend as the default
 # printer "PDF", so that runs started together never share one. Wine finds it through CUPS_SERVER when a
-# process starts; the PDFs land in the user's PDF folder, named in VINTREL_PDF_DIR for the tests.
+# process starts; the PDFs land in the spooler's own folder, named in VINTREL_PDF_DIR for the tests.
 CUPSD_PID=""
+PDF_CONF=""
 SPOOL_DIR=""
 start_spooler() {
     SPOOL_DIR=$(mktemp -d /tmp/vintrel-cups.XXXXXX)
+    PDF_CONF="/etc/cups/cups-pdf-${SPOOL_DIR##*.}.conf"
     mkdir -p "$SPOOL_DIR"/{spool,cache,state,tmp,log}
     chmod 755 "$SPOOL_DIR"
     chmod 1777 "$SPOOL_DIR/tmp"  # the filters run as another user
@@ -149,13 +151,15 @@ EOF
         fi
         sleep 0.5
     done
-    VINTREL_PDF_DIR="$(getent passwd "$(id -un)" | cut -d: -f6)/PDF"
-    export VINTREL_PDF_DIR
+    export VINTREL_PDF_DIR="$SPOOL_DIR/pdf"
 }
 
-# The default printer "PDF", there once the scheduler lists it as the default.
+# The default printer "PDF", there once the scheduler lists it as the default. It is its own instance of
+# the PDF writer, with its own folder of pages, so that runs side by side never read each other's.
 make_test_printer() {
-    lpadmin -p PDF -E -v cups-pdf:/ -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd && lpadmin -d PDF || return 1
+    printf 'Out %s/pdf\nGrp lpadmin\nDecodeHexStrings 1\n' "$SPOOL_DIR" >"$PDF_CONF"
+    lpadmin -p PDF -E -v "cups-pdf:/${SPOOL_DIR##*.}" -m lsb/usr/cups-pdf/CUPS-PDF_opt.ppd && lpadmin -d PDF ||
+        return 1
     local default
     default=$(LC_ALL=C lpstat -d 2>&1)
     [ "$default" = "system default destination: PDF" ] || { echo "$default"; return 1; }
@@ -164,6 +168,6 @@ make_test_printer() {
 stop_spooler() {
     if [ -n "$CUPSD_PID" ]; then kill "$CUPSD_PID" 2>/dev/null || true; wait "$CUPSD_PID" 2>/dev/null || true; fi
     CUPSD_PID=""
-    if [ -n "$SPOOL_DIR" ]; then rm -rf "$SPOOL_DIR"; fi
+    if [ -n "$SPOOL_DIR" ]; then rm -rf "$SPOOL_DIR" "$PDF_CONF"; fi
     SPOOL_DIR=""
 }
