@@ -35,6 +35,76 @@ DWORD AlignmentStyle(Alignment alignment) {
     }
 }
 
+// A label is drawn here as the static control draws one, with the same messages to its form. The common
+// controls' static keeps a block of the process heap for every label ever given a font under Wine, and a
+// label is made each time its form opens; over a day they pile up and hold freed frame memory in place.
+LRESULT CALLBACK LabelProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
+    switch (msg) {
+        case WM_SETFONT:
+            SetWindowLongPtrW(hwnd, 0, static_cast<LONG_PTR>(wp));
+            if (LOWORD(lp)) InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
+        case WM_GETFONT:
+            return GetWindowLongPtrW(hwnd, 0);
+        case WM_SETTEXT: {
+            // Shown at once, as a static shows it, even where no message is read before the next change.
+            const LRESULT set = DefWindowProcW(hwnd, msg, wp, lp);
+            RedrawWindow(hwnd, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+            return set;
+        }
+        case WM_ENABLE:
+            InvalidateRect(hwnd, nullptr, TRUE);
+            return 0;
+        case WM_NCHITTEST:
+            return HTTRANSPARENT;
+        case WM_GETDLGCODE:
+            return DLGC_STATIC;
+        case WM_ERASEBKGND:
+            return 1;
+        case WM_PAINT:
+        case WM_PRINTCLIENT: {
+            PAINTSTRUCT ps;
+            HDC dc = wp ? reinterpret_cast<HDC>(wp) : BeginPaint(hwnd, &ps);
+            RECT area;
+            GetClientRect(hwnd, &area);
+            const HWND form = GetParent(hwnd);
+            auto brush = reinterpret_cast<HBRUSH>(SendMessageW(
+                form, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc), reinterpret_cast<LPARAM>(hwnd)));
+            if (!brush) brush = GetSysColorBrush(COLOR_BTNFACE);
+            FillRect(dc, &area, brush);
+            if (!IsWindowEnabled(hwnd)) SetTextColor(dc, GetSysColor(COLOR_GRAYTEXT));
+            std::wstring text(static_cast<size_t>(GetWindowTextLengthW(hwnd)) + 1, L'\0');
+            text.resize(static_cast<size_t>(GetWindowTextW(hwnd, &text[0], static_cast<int>(text.size()))));
+            const auto font = reinterpret_cast<HGDIOBJ>(GetWindowLongPtrW(hwnd, 0));
+            const HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+            const LONG style = GetWindowLongW(hwnd, GWL_STYLE) & SS_TYPEMASK;
+            const UINT align = style == SS_RIGHT ? DT_RIGHT : style == SS_CENTER ? DT_CENTER : DT_LEFT;
+            DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &area,
+                      align | DT_WORDBREAK | DT_EXPANDTABS | DT_NOPREFIX);
+            if (previous) SelectObject(dc, previous);
+            if (!wp) EndPaint(hwnd, &ps);
+            return 0;
+        }
+        default:
+            return DefWindowProcW(hwnd, msg, wp, lp);
+    }
+}
+
+const wchar_t* LabelClass() {
+    static const wchar_t* const kName = L"VintrelLabel";
+    static const bool registered = [] {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof(wc);
+        wc.lpfnWndProc = LabelProc;
+        wc.cbWndExtra = sizeof(LONG_PTR);  // the font
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+        wc.lpszClassName = kName;
+        return RegisterClassExW(&wc) != 0;
+    }();
+    return registered ? kName : L"STATIC";
+}
+
 }  // namespace
 
 WinControl::WinControl(Form& owner, const wchar_t* windowClass, DWORD style, DWORD exStyle,
@@ -229,7 +299,7 @@ void ComboBox::SetListIndex(int index) {
 }
 
 Label::Label(Form& owner, const Bounds& bounds, const std::wstring& caption, Alignment alignment)
-    : WinControl(owner, L"STATIC", AlignmentStyle(alignment) | SS_NOPREFIX, 0, bounds, caption) {}
+    : WinControl(owner, LabelClass(), AlignmentStyle(alignment) | SS_NOPREFIX, 0, bounds, caption) {}
 
 CommandButton::CommandButton(Form& owner, const Bounds& bounds, const std::wstring& caption)
     : WinControl(owner, L"BUTTON", BS_PUSHBUTTON | WS_TABSTOP, 0, bounds, caption) {}

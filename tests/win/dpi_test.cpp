@@ -43,7 +43,7 @@ std::wstring Misfits(HWND w) {
         wchar_t kind[16] = {};
         GetClassNameW(c, kind, 16);
         if (text.empty() || text.find_first_of(L"\r\n") != std::wstring::npos ||
-            (lstrcmpiW(kind, L"Static") != 0 && lstrcmpiW(kind, L"Button") != 0))
+            (lstrcmpiW(kind, L"VintrelLabel") != 0 && lstrcmpiW(kind, L"Button") != 0))
             continue;
         HDC dc = GetDC(c);
         HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(c, WM_GETFONT, 0, 0)));

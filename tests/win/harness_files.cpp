@@ -212,6 +212,15 @@ int GdiObjectCount(HANDLE process) {
     }));
 }
 
+int HeapBlockCount() {
+    int blocks = 0;
+    PROCESS_HEAP_ENTRY entry = {};
+    HeapLock(GetProcessHeap());
+    while (HeapWalk(GetProcessHeap(), &entry)) blocks += (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) != 0;
+    HeapUnlock(GetProcessHeap());
+    return blocks;
+}
+
 int LeastGdiGrowth(const std::function<void()>& step, int tries) {
     int least = -1;
     for (int i = 0; i < tries && least != 0; ++i) {

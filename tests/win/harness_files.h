@@ -38,6 +38,8 @@ int PrintMismatches(const Page& page, int w, int h, const std::function<COLORREF
 // objects excluded, or -1 if it cannot tell. Wine's GetGuiResources(GR_GDIOBJECTS) is a stub that
 // answers 0, so under Wine the handle table that win32u publishes in the PEB is counted instead.
 int GdiObjectCount(HANDLE process = GetCurrentProcess());
+// Blocks in use in this process's default heap, where the window system keeps what its controls need.
+int HeapBlockCount();
 // The least growth of GdiObjectCount over up to `tries` runs of `step`, ending at the first run that
 // leaves the count as it found it (-1 if it cannot tell): the window system and the display driver
 // create objects of their own once, at moments a test does not choose (the first time a cursor or
