@@ -321,8 +321,9 @@ TEST_F(SettingsDialogTest, OkAppliesReallocatesAndAsksEveryTime) {
     EXPECT_EQ(BoxLines(), std::vector<std::wstring>{BoxLine(L"設定の保存", kQuestion)});
     EXPECT_EQ(VL.RecordedCount, 0);
     EXPECT_EQ(harness::GdiObjectCount(), gdiObjects);
-    // The dialog's labels leave nothing in the heap (the box's own static leaves a block under Wine).
-    EXPECT_LE(harness::HeapBlockCount() - heapBlocks, 2);
+    // The dialog's labels leave nothing in the heap; a block each would be 29. Under Wine the box's own
+    // static leaves one, and the box watcher's thread may hold a few for a moment.
+    EXPECT_LE(harness::HeapBlockCount() - heapBlocks, 5);
     const std::pair<const wchar_t*, const wchar_t*> stored[] = {
         {L"PicWidth", L"1024"}, {L"PicHeight", L"96"}, {L"Framemax", L"2"},    {L"KeyTimer", L"70"},
         {L"RecTimer", L"1"},    {L"KeyStart", L"114"}, {L"KeyCancel", L"123"}, {L"WinLock", L"1"},
