@@ -49,18 +49,6 @@ int ScaleFrom96(int pixels, int dpi) {
     return Scale(pixels, dpi, 96);
 }
 
-int PixelsToTwipsX(int pixels) {
-    return PixelsToTwips(pixels, SystemDpi());
-}
-int PixelsToTwipsY(int pixels) {
-    return PixelsToTwips(pixels, SystemDpi());
-}
-int TwipsToPixelsX(int twips) {
-    return TwipsToPixels(twips, SystemDpi());
-}
-int TwipsToPixelsY(int twips) {
-    return TwipsToPixels(twips, SystemDpi());
-}
 int ScreenWidthTwips(int dpi) {
     return PixelsToTwips(GetSystemMetrics(SM_CXSCREEN), dpi);
 }

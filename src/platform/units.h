@@ -20,11 +20,6 @@ int PixelsToTwips(int pixels, int dpi);
 // Scales a length drawn at 96 dots per inch to `dpi`.
 int ScaleFrom96(int pixels, int dpi);
 
-// Pixel/twip conversion at the system's resolution.
-int PixelsToTwipsX(int pixels);
-int PixelsToTwipsY(int pixels);
-int TwipsToPixelsX(int twips);
-int TwipsToPixelsY(int twips);
 // The primary screen in twips at `dpi`.
 int ScreenWidthTwips(int dpi = SystemDpi());
 int ScreenHeightTwips(int dpi = SystemDpi());

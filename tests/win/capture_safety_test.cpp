@@ -208,8 +208,8 @@ TEST_F(CaptureSafetyTest, LoadsCentredOverTheMainWindowAndAnyOtherModeOnlyFits) 
     GetWindowRect(capture.hWnd(), &c);
     EXPECT_NEAR(c.left - m.left, ((m.right - m.left) - (c.right - c.left)) / 2, 1);
     EXPECT_NEAR(c.top - m.top, ((m.bottom - m.top) - (c.bottom - c.top)) / 2, 1);
-    EXPECT_EQ(capture.ScaleWidthPx(), rt::TwipsToPixelsX(4680));
-    EXPECT_EQ(capture.ScaleHeightPx(), rt::TwipsToPixelsY(3195));
+    EXPECT_EQ(capture.ScaleWidthPx(), rt::TwipsToPixels(4680, rt::SystemDpi()));
+    EXPECT_EQ(capture.ScaleHeightPx(), rt::TwipsToPixels(3195, rt::SystemDpi()));
 
     VL.CaptureMode = 7;
     capture.Show();

@@ -102,8 +102,8 @@ TEST_F(HelpAboutTest, AboutIsOneModelessBoxThatOkEnterAndEscClose) {
     EXPECT_NE(GetWindow(about, GW_OWNER), main->hWnd());
     RECT client = {};
     GetClientRect(about, &client);
-    EXPECT_EQ(client.right, rt::TwipsToPixelsX(5730));
-    EXPECT_EQ(client.bottom, rt::TwipsToPixelsY(3555));
+    EXPECT_EQ(client.right, rt::TwipsToPixels(5730, rt::SystemDpi()));
+    EXPECT_EQ(client.bottom, rt::TwipsToPixels(3555, rt::SystemDpi()));
     std::vector<std::wstring> texts;
     for (HWND w = GetWindow(about, GW_CHILD); w; w = GetWindow(w, GW_HWNDNEXT)) {
         if (!harness::TextOf(w).empty()) texts.push_back(harness::TextOf(w));
@@ -115,7 +115,7 @@ TEST_F(HelpAboutTest, AboutIsOneModelessBoxThatOkEnterAndEscClose) {
     const HDC icon = AboutWindow().picIcon.hDC();
     EXPECT_EQ(GetPixel(icon, 0, 0), GetPixel(icon, 35, 35));
     // The etched separator keeps its grey line above the white one.
-    POINT line = {rt::TwipsToPixelsX(2000), rt::TwipsToPixelsY(2445)};
+    POINT line = {rt::TwipsToPixels(2000, rt::SystemDpi()), rt::TwipsToPixels(2445, rt::SystemDpi())};
     ClientToScreen(about, &line);
     EXPECT_TRUE(
         harness::WaitUntil([&] { return harness::ScreenPixel(line.x, line.y) == RGB(128, 128, 128); }, 3000));

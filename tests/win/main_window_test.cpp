@@ -32,8 +32,8 @@ TEST_F(MainWindowTest, StartsCentredWithCaptionClientSizeAndSettingsLoaded) {
     EXPECT_EQ(main->Caption(), L"VINTREL Ver.1");
     RECT client;
     GetClientRect(main->hWnd(), &client);
-    EXPECT_EQ(client.right, rt::TwipsToPixelsX(8175));
-    EXPECT_EQ(client.bottom, rt::TwipsToPixelsY(5895));
+    EXPECT_EQ(client.right, rt::TwipsToPixels(8175, rt::SystemDpi()));
+    EXPECT_EQ(client.bottom, rt::TwipsToPixels(5895, rt::SystemDpi()));
     RECT outer;
     GetWindowRect(main->hWnd(), &outer);
     const int screenW = GetSystemMetrics(SM_CXSCREEN), screenH = GetSystemMetrics(SM_CYSCREEN);

@@ -140,8 +140,8 @@ TEST_F(SettingsDialogTest, OpensWithTheSettingsInForceLaidOutAndCorrectsAStoredK
         RECT client = {}, outer = {};
         GetClientRect(w, &client);
         GetWindowRect(w, &outer);
-        EXPECT_EQ(client.right, rt::TwipsToPixelsX(5880));
-        EXPECT_EQ(client.bottom, rt::TwipsToPixelsY(4740));
+        EXPECT_EQ(client.right, rt::TwipsToPixels(5880, rt::SystemDpi()));
+        EXPECT_EQ(client.bottom, rt::TwipsToPixels(4740, rt::SystemDpi()));
         EXPECT_NEAR(outer.left, (GetSystemMetrics(SM_CXSCREEN) - (outer.right - outer.left)) / 2, 1);
         EXPECT_NEAR(outer.top, (GetSystemMetrics(SM_CYSCREEN) - (outer.bottom - outer.top)) / 2, 1);
         const wchar_t* const kControls[kFields][3] = {
