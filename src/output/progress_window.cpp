@@ -87,6 +87,10 @@ int frmPGS::Scaled(int pixels) const {
 
 void frmPGS::PlaceBar() {
     picPROGRESS.Move(Scaled(16), Scaled(80), Scaled(300), Scaled(16));
+    PlaceFill();
+}
+
+void frmPGS::PlaceFill() {
     picFILL.Move(0, 0, Scaled(bar_), bar_ > 0 ? Scaled(16) : 0);
 }
 
@@ -118,7 +122,7 @@ bool frmPGS::ShowAndYield() {
             vintrel::CompactProgressAt(VL.PicHeight, rowK_, rowY_, VL.RecordedCount);
         if (bar_ != p.bar) {
             bar_ = p.bar;
-            PlaceBar();
+            PlaceFill();
         }
         lblPercent.SetText(std::to_wstring(p.percent));
     }

@@ -46,8 +46,9 @@ class frmPGS : public rt::Form {
     bool ShowAndYield();
     // A length of the 96-dpi layout at the dialog's resolution.
     int Scaled(int pixels) const;
-    // Places the bar's frame and its filled part, bar_ of 300.
+    // Places the bar's frame and its filled part, bar_ of 300; PlaceFill only the filled part.
     void PlaceBar();
+    void PlaceFill();
 
     rt::YieldPacer pacer_;
     rt::MdiBatch* batch_ = nullptr;  // the views of the running pass
